@@ -1,0 +1,3 @@
+#include "ui/popup_state.h"
+
+PopupState gPopupState;
