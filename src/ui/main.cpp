@@ -1,0 +1,57 @@
+// The entry and the one message loop. Every key-down meant for the input box
+// is offered to HandleEditKey before it is translated, so that Enter, Escape
+// and Alt never reach the box (an edit control would beep at Enter, and a
+// translated Alt would open the system menu).
+#include <windows.h>
+
+#include "commands/run_command.h"
+#include "table/shortcut_table.h"
+#include "ui/popup.h"
+#include "ui/popup_state.h"
+
+namespace {
+
+constexpr int kFontHeight = 14;
+constexpr const char* kFontFace = "Times New Roman";
+
+// Kerrow shows nothing when it cannot start, but whatever started it (the
+// Startup folder, a script) can tell from the exit code.
+constexpr int kExitNormal = 0;
+constexpr int kExitStartFailed = 1;
+
+HFONT CreatePopupFont()
+{
+    LOGFONTA logFont = {};
+    logFont.lfHeight = kFontHeight;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(logFont.lfFaceName, kFontFace, LF_FACESIZE);
+    return CreateFontIndirectA(&logFont);
+}
+
+void RunMessageLoop()
+{
+    MSG message;
+    // GetMessageA's -1 (an invalid argument, which cannot happen here) keeps
+    // the loop going like any other message.
+    while (GetMessageA(&message, nullptr, 0, 0)) {
+        if (message.hwnd == gPopupState.edit && message.message == WM_KEYDOWN &&
+            HandleEditKey(message.wParam))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    LoadLinkFile();
+    gPopupState.font = CreatePopupFont();
+    if (!InitInstance(instance))
+        return kExitStartFailed;
+    RunMessageLoop();
+    if (gPopupState.font)
+        DeleteObject(gPopupState.font);
+    return kExitNormal;
+}
