@@ -25,8 +25,8 @@ struct BuiltinName {
 
 // Tried in this order; the first equal name wins.
 constexpr BuiltinName kBuiltinNames[] = {
-    {"#exit", Builtin::Exit},         {"#reload", Builtin::Reload}, {"#shutdown", Builtin::Shutdown},
-    {"#reboot", Builtin::Reboot},     {"#empty", Builtin::Empty},   {"#closeall", Builtin::CloseAll},
+    {"#exit", Builtin::Exit},     {"#reload", Builtin::Reload}, {"#shutdown", Builtin::Shutdown},
+    {"#reboot", Builtin::Reboot}, {"#empty", Builtin::Empty},   {"#closeall", Builtin::CloseAll},
 };
 
 }  // namespace

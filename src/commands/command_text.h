@@ -19,7 +19,10 @@ bool SplitCommandValue(std::string_view value, char (&command)[kCommandBufferSiz
 
 // A command text that names a built-in command shows the warning icon and
 // is never handed to the shell.
-inline bool IsBuiltinCommand(const char* command) { return command[0] == '#'; }
+inline bool IsBuiltinCommand(const char* command)
+{
+    return command[0] == '#';
+}
 
 // The folder a command is started in: the text up to and including its last
 // backslash, or the whole text when it has none.

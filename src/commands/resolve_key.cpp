@@ -46,8 +46,8 @@ void ResolveKey(int controlId, int notificationCode)
         return;
     ClearCurrentCommand();
     char text[kCommandBufferSize];
-    const LRESULT length = SendMessageA(gPopupState.edit, WM_GETTEXT, sizeof text,
-                                        reinterpret_cast<LPARAM>(text));
+    const LRESULT length =
+        SendMessageA(gPopupState.edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     if (length > 0) {
         const std::string* value = FindCommand(gShortcutTable, std::string_view(text, length));
         // A value too long for the buffer resolves to nothing rather than to

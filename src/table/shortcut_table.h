@@ -33,7 +33,7 @@ constexpr char kCtrlZ = '\x1A';
 // long it is. The last line needs no line feed.
 class LinkLineReader {
 public:
-    explicit LinkLineReader(std::FILE* file) : file_(file) {}
+    explicit LinkLineReader(std::FILE* file) : file_(file) { }
 
     // The next line without its line feed; false at the end of the data. The
     // view stays valid until the next call.
@@ -54,7 +54,7 @@ private:
     char chunk_[kChunkSize];
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
-    std::string pending_;   // a line that spans chunks or holds CRs
+    std::string pending_;  // a line that spans chunks or holds CRs
     bool pendingOpen_ = false;
     bool returnedPending_ = false;
     bool endOfData_ = false;
@@ -77,7 +77,10 @@ struct ParsedLine {
     bool hadNul = false;       // a NUL cut the line's text short
 };
 
-inline bool IsBlank(char c) { return c == '\t' || c == ' '; }
+inline bool IsBlank(char c)
+{
+    return c == '\t' || c == ' ';
+}
 
 // Reads one line as given by LinkLineReader.
 ParsedLine ParseLinkLine(std::string_view line);

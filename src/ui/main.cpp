@@ -4,6 +4,8 @@
 // translated Alt would open the system menu).
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "commands/run_command.h"
 #include "table/shortcut_table.h"
 #include "ui/popup.h"
@@ -43,6 +45,16 @@ void RunMessageLoop()
 }
 
 }  // namespace
+
+// Only running out of memory can throw here, and the popup has no console
+// to print to: end at once. Replacing the C++ library's verbose handler also
+// keeps its name demangler out of the executable.
+namespace __gnu_cxx {
+void __verbose_terminate_handler()
+{
+    std::abort();
+}
+}  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {

@@ -164,10 +164,9 @@ bool InitInstance(HINSTANCE instance)
     gPopupState.maxX = GetSystemMetrics(SM_CXSCREEN) - width;
     gPopupState.maxY = GetSystemMetrics(SM_CYSCREEN) - height;
 
-    gPopupState.popup =
-        CreateWindowExA(kPopupExStyle | WS_EX_TOPMOST, kPopupClassName, kPopupTitle, kPopupStyle,
-                        gPopupState.maxX, gPopupState.maxY, width, height, nullptr, nullptr,
-                        instance, nullptr);
+    gPopupState.popup = CreateWindowExA(kPopupExStyle | WS_EX_TOPMOST, kPopupClassName, kPopupTitle,
+                                        kPopupStyle, gPopupState.maxX, gPopupState.maxY, width,
+                                        height, nullptr, nullptr, instance, nullptr);
     if (!gPopupState.popup)
         return false;
     gPopupState.edit = CreateWindowExA(
