@@ -48,7 +48,7 @@ public:
 private:
     bool Refill();
 
-    static constexpr std::size_t kChunkSize = 64 * 1024;
+    static constexpr std::size_t kChunkSize = std::size_t{64} * 1024;
 
     std::FILE* file_;
     char chunk_[kChunkSize];

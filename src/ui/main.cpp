@@ -49,8 +49,8 @@ void RunMessageLoop()
 // Only running out of memory can throw here, and the popup has no console
 // to print to: end at once. Replacing the C++ library's verbose handler also
 // keeps its name demangler out of the executable.
-namespace __gnu_cxx {
-void __verbose_terminate_handler()
+namespace __gnu_cxx {               // NOLINT(bugprone-reserved-identifier)
+void __verbose_terminate_handler()  // NOLINT(bugprone-reserved-identifier)
 {
     std::abort();
 }
