@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The programs must run on a bare Windows: their import tables may name only
+# Windows' own DLLs, never a MinGW runtime (libstdc++, libgcc, winpthread).
+# Usage: imports_test.sh OBJDUMP EXE...
+set -uo pipefail
+
+objdump=$1
+shift
+allowed='^(kernel32|user32|gdi32|shell32|advapi32|imm32|msvcrt|api-ms-win-[a-z0-9-]+)\.dll$'
+status=0
+for exe in "$@"; do
+  dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
+  if [ -z "$dlls" ]; then
+    echo "FAIL: $exe: no import table read"
+    status=1
+    continue
+  fi
+  while read -r dll; do
+    if ! grep -Eiq "$allowed" <<<"$dll"; then
+      echo "FAIL: $exe imports $dll"
+      status=1
+    fi
+  done <<<"$dlls"
+  echo "$(basename "$exe"): $(tr '\n' ' ' <<<"$dlls")"
+done
+exit $status
