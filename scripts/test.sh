@@ -42,6 +42,19 @@ run_ctest() {
 
 run_ctest native --preset native
 
+# The release zips hold the two programs, the sample link.dat and the README.
+for preset in windows windows64; do
+  cmake --build --preset "$preset" --target package >/dev/null
+  listing=$(cmake -E tar tf "$(ls -t build/$preset/kerrow-*.zip | head -n 1)" | sort | tr '\n' ' ')
+  if [ "$listing" = "README.md kerrow-check.exe kerrow.exe link.dat " ]; then
+    passed=$((passed + 1))
+  else
+    echo "package $preset holds: $listing"
+    failed=$((failed + 1))
+    summary+=("package-$preset")
+  fi
+done
+
 if bash scripts/fuzz.sh 30; then
   passed=$((passed + 1))
 else
