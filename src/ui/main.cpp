@@ -30,14 +30,24 @@ HFONT CreatePopupFont()
     return CreateFontIndirectA(&logFont);
 }
 
+// Alt alone arrives as WM_SYSKEYDOWN, not WM_KEYDOWN. It is offered too:
+// after Alt+Space the hot key has eaten the Space, so the box would see a lone
+// Alt press and release, and its release would open the system menu, which
+// then takes the keys typed next.
+bool IsEditKeyDown(const MSG& message)
+{
+    return message.hwnd == gPopupState.edit &&
+        (message.message == WM_KEYDOWN ||
+         (message.message == WM_SYSKEYDOWN && message.wParam == VK_MENU));
+}
+
 void RunMessageLoop()
 {
     MSG message;
     // GetMessageA's -1 (an invalid argument, which cannot happen here) keeps
     // the loop going like any other message.
     while (GetMessageA(&message, nullptr, 0, 0)) {
-        if (message.hwnd == gPopupState.edit && message.message == WM_KEYDOWN &&
-            HandleEditKey(message.wParam))
+        if (IsEditKeyDown(message) && HandleEditKey(message.wParam))
             continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
