@@ -52,12 +52,6 @@ wine_session_start() {
   wineserver -w
   # Keep one server for the whole run instead of one per test.
   wineserver -p </dev/null >/dev/null 2>&1
-  # Start the desktop now, holding none of our descriptors: started by the
-  # first test program instead, it would inherit that test's output pipe and
-  # keep the test runner waiting for it until the whole session ends.
-  wine explorer.exe "/desktop=Default,$KERROW_DESKTOP_SIZE" </dev/null >/dev/null 2>&1 &
-  wine_session_wait 60 xdotool search --name 'Default - Wine desktop' \
-    || { echo "the Wine desktop did not appear" >&2; return 1; }
 }
 
 wine_session_stop() {

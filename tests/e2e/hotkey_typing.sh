@@ -5,8 +5,8 @@ source "$(dirname "$0")/lib.sh"
 
 start_kerrow
 step "another program is active"
-launch "$OUT" "$INSPECTOR" window 120 100 100
-expect 20 visible=0 fg=KerrowOtherProgram
+start_other_program
+expect 10 visible=0
 step "Alt+Space"
 show_popup
 step "typing"

@@ -15,7 +15,19 @@ if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   exit 1
 fi
 
+KERROW_PID=
+
+# Ends what this scenario started and is still running: the background jobs
+# of this shell (a process that has been waited for is no job any more).
+cleanup() {
+  local jobsLeft
+  jobsLeft=$(jobs -p)
+  [ -z "$jobsLeft" ] || kill -KILL $jobsLeft 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$SCENARIO_DIR"
+}
 SCENARIO_DIR=$(mktemp -d /tmp/kerrow-e2e.XXXXXX)
+trap cleanup EXIT
 APP=$SCENARIO_DIR/app
 TOOLS="$SCENARIO_DIR/my tools"
 OUT=$SCENARIO_DIR/out
@@ -29,19 +41,6 @@ RECORDER_LOG=$TOOLS/recorder.log
 # The pointer rests outside the desktop, where it points at no window.
 read -r screenWidth screenHeight < <(xdotool getdisplaygeometry)
 xdotool mousemove $((screenWidth - 1)) $((screenHeight - 1))
-
-KERROW_PID=
-
-# Ends what this scenario started and is still running: the background jobs
-# of this shell (a process that has been waited for is no job any more).
-cleanup() {
-  local jobsLeft
-  jobsLeft=$(jobs -p)
-  [ -z "$jobsLeft" ] || kill -KILL $jobsLeft 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$SCENARIO_DIR"
-}
-trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*" >&2
@@ -152,10 +151,31 @@ stop_kerrow() {
   [ "$EXIT_CODE" -eq 0 ] || fail "Kerrow ended with $EXIT_CODE after WM_CLOSE"
 }
 
-# show_popup: Alt+Space, then the popup must be in front with an empty, focused box.
+# Wine gives the X input focus to the X window of the window it activates,
+# a little after the activation; keys sent before that can be lost, or a late
+# focus change can activate the window it comes from again. So keys are only
+# sent once the X focus is where the activation put it.
+x_focus_is() {
+  local focus
+  focus=$(xdotool getwindowfocus -f 2>/dev/null) &&
+    [ "$(xdotool getwindowname "$focus" 2>/dev/null)" = "$1" ]
+}
+x_focus_left_popup() { ! x_focus_is "Kerrow by Pellam"; }
+wait_x_focus() { wait_for 10 "$@" || fail "the X input focus did not follow: $*"; }
+
+# start_other_program: another program's window, active and with the keyboard.
+start_other_program() {
+  launch "$OUT" "$INSPECTOR" window 120 100 100
+  expect 20 fg=KerrowOtherProgram
+  wait_x_focus x_focus_is "Another program"
+}
+
+# show_popup: Alt+Space, then the popup must be in front with an empty,
+# focused box, ready for keys.
 show_popup() {
   xdotool key alt+space
   expect 10 visible=1 fg=popup focus=edit text=
+  wait_x_focus x_focus_is "Kerrow by Pellam"
 }
 
 type_text() { xdotool type --delay 20 "$1"; }

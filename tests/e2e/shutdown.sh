@@ -24,9 +24,8 @@ wine_session_start || fail "no Wine session"
 
 write_links "sd	#shutdown"
 start_kerrow
-launch "$OUT" "$INSPECTOR" window 300 100 100
+start_other_program
 sentinel=$LAUNCHED
-expect 20 fg=KerrowOtherProgram
 show_popup
 type_text "sd"
 expect 10 text=SD icon=painted
