@@ -4,8 +4,9 @@
 //                           the process that owns the popup, as Windows reports them
 //   lock FILE SECONDS       opens FILE with no sharing, prints locked=1 and
 //                           holds it for at most SECONDS
-#include <psapi.h>
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
