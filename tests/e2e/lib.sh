@@ -60,10 +60,17 @@ wait_for() {
 }
 
 # Wine's background processes keep the descriptors of the command that starts
-# them, so its output goes through a file, never a pipe.
+# them, so its output goes through a file, never a pipe. Now and then, under
+# load, Wine fails to start a program at all ("Application could not be
+# started ... Internal error"): that is no answer of the inspector, which is
+# then started again.
 inspect() {
-  local status=0
-  wine "$INSPECTOR" "$@" </dev/null >"$OUT/inspector.txt" 2>&1 || status=$?
+  local status attempt
+  for attempt in 1 2 3; do
+    status=0
+    wine "$INSPECTOR" "$@" </dev/null >"$OUT/inspector.txt" 2>&1 || status=$?
+    grep -q '^Application could not be started' "$OUT/inspector.txt" || break
+  done
   tr -d '\r' <"$OUT/inspector.txt"
   return $status
 }
