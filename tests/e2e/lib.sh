@@ -127,8 +127,8 @@ focus_desktop() {
 
 # start_kerrow [EXE]: starts Kerrow in $APP, waits until its message loop runs
 # and gives the Wine desktop the X input focus. The desktop closes about a
-# second after its last program, taking along any window made in it
-# meanwhile; a start waits for that first.
+# second after its last program; a start waits for that first, so that Kerrow
+# and the focus go to a desktop that stays.
 start_kerrow() {
   wait_for 15 no_desktop || true
   launch "$APP" "${1:-$KERROW_EXE}"
