@@ -13,6 +13,10 @@ for preset in native windows windows64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
+# The benchmark and the X-side timer of scripts/perf.sh, kept building and working.
+cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKERROW_BUILD_TESTS=OFF \
+  -DKERROW_BUILD_BENCH=ON >/dev/null
+cmake --build build/bench -j "$jobs" --target load_bench xlatency
 
 passed=0
 failed=0
@@ -66,6 +70,14 @@ source scripts/wine-session.sh
 trap wine_session_stop EXIT
 wine_session_start
 run_ctest windows --preset windows
+# A short run of the floor comparison: it fails when a measurement cannot be taken.
+if bash tests/perf/floor_compare.sh build/windows/kerrow.exe build/windows/tests/perf/floor.exe \
+  build/windows/tests/perf/perf_probe.exe build/bench/xlatency 2 20; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  summary+=(floor-compare)
+fi
 run_ctest windows64 --preset windows64
 
 echo

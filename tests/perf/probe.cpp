@@ -4,6 +4,14 @@
 //                           the process that owns the popup, as Windows reports them
 //   lock FILE SECONDS       opens FILE with no sharing, prints locked=1 and
 //                           holds it for at most SECONDS
+//   start COMMAND LINE...   starts a program in the current directory and
+//                           prints startup_us: from the start until its message
+//                           loop first waits for input (WaitForInputIdle), when
+//                           Alt+Space must be taken; 1 if it is not
+//   close CLASS             posts WM_CLOSE to the window of CLASS and waits
+//                           for its process to end
+//   keep SECONDS            joins the desktop and stays for at most SECONDS,
+//                           so that the desktop outlives the programs measured
 #include <windows.h>
 
 #include <psapi.h>
@@ -11,10 +19,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
 constexpr const char* kPopupClass = "Kerrow_Window";
+constexpr DWORD kStartDeadlineMs = 60000;
+constexpr int kProbeHotKeyId = 1;
 
 int Counts()
 {
@@ -56,6 +67,52 @@ int Lock(const char* path, DWORD seconds)
     return 0;
 }
 
+int Start(int argc, char** argv)
+{
+    std::string commandLine;
+    for (int i = 2; i < argc; ++i)
+        commandLine += std::string(i > 2 ? " " : "") + argv[i];
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    LARGE_INTEGER frequency, started, idle;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&started);
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return 1;
+    const DWORD waited = WaitForInputIdle(process.hProcess, kStartDeadlineMs);
+    QueryPerformanceCounter(&idle);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    if (waited != 0)
+        return 1;
+    // Checked once, now that the program is up: probing while it starts
+    // could take the hot key from it.
+    if (RegisterHotKey(nullptr, kProbeHotKeyId, MOD_ALT, VK_SPACE)) {
+        UnregisterHotKey(nullptr, kProbeHotKeyId);
+        std::printf("hotkey=free\n");
+        return 1;
+    }
+    std::printf("startup_us=%lld\n",
+                (idle.QuadPart - started.QuadPart) * 1000000 / frequency.QuadPart);
+    return 0;
+}
+
+int Close(const char* windowClass)
+{
+    HWND window = FindWindowA(windowClass, nullptr);
+    DWORD processId = 0;
+    if (!window || !GetWindowThreadProcessId(window, &processId))
+        return 1;
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    const bool ended = process && WaitForSingleObject(process, kStartDeadlineMs) == WAIT_OBJECT_0;
+    if (process)
+        CloseHandle(process);
+    return ended ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -64,6 +121,18 @@ int main(int argc, char** argv)
         return Counts();
     if (argc == 4 && std::strcmp(argv[1], "lock") == 0)
         return Lock(argv[2], std::strtoul(argv[3], nullptr, 10));
-    std::fprintf(stderr, "usage: probe counts | lock FILE SECONDS\n");
+    if (argc >= 3 && std::strcmp(argv[1], "start") == 0)
+        return Start(argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], "close") == 0)
+        return Close(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "keep") == 0) {
+        // A window, even hidden, is what brings the desktop up.
+        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        Sleep(std::strtoul(argv[2], nullptr, 10) * 1000);
+        return 0;
+    }
+    std::fprintf(stderr,
+                 "usage: probe counts | lock FILE SECONDS | start COMMAND... | close CLASS | keep "
+                 "SECONDS\n");
     return 2;
 }

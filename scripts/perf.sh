@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Measures Kerrow against the floor and prints the tables of docs/performance.md:
+#  - under Wine, in one desktop: start-up, hot key to visible, keystroke to
+#    icon and private memory of kerrow.exe (i686) against tests/perf/floor.cpp,
+#    alternating the two (tests/perf/floor_compare.sh);
+#  - natively (Release): loading link.dat against reading the file and finding
+#    its line ends, and resolving a key (tests/bench/load_bench.cpp).
+# KERROW_PERF_ALTERNATIONS (20), KERROW_PERF_ROUNDS (1000) and
+# KERROW_BENCH_REPETITIONS (10) set the amounts. Takes about 15 minutes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh test
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$(nproc)" --target kerrow floor perf_probe
+cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKERROW_BUILD_TESTS=OFF \
+  -DKERROW_BUILD_BENCH=ON >/dev/null
+cmake --build build/bench -j "$(nproc)" --target load_bench xlatency
+
+echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)," \
+  "Linux $(uname -r), $(wine --version)"
+
+source scripts/wine-session.sh
+trap wine_session_stop EXIT
+wine_session_start
+bash tests/perf/floor_compare.sh build/windows/kerrow.exe build/windows/tests/perf/floor.exe \
+  build/windows/tests/perf/perf_probe.exe build/bench/xlatency \
+  "${KERROW_PERF_ALTERNATIONS:-20}" "${KERROW_PERF_ROUNDS:-1000}"
+wine_session_stop
+trap - EXIT
+
+# Medians of the repetitions, per line of the file (per key for resolution).
+csv=$(mktemp)
+build/bench/load_bench --benchmark_repetitions="${KERROW_BENCH_REPETITIONS:-10}" \
+  --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null >"$csv"
+echo
+echo "Native, Release, median of ${KERROW_BENCH_REPETITIONS:-10} repetitions:"
+echo
+echo "| link.dat | floor: read, find line ends | Kerrow: load into the table | ratio |"
+echo "|---|---|---|---|"
+awk -F, '
+  function ns(time, unit) { return time * (unit == "us" ? 1000 : unit == "ms" ? 1000000 : 1) }
+  $1 ~ /^"[A-Za-z]+\/[0-9]+(_median)?"$/ {
+    split($1, part, /[\/_"]/)
+    t[part[2], part[3]] = ns($3, $5)
+  }
+  END {
+    for (i = 0; i < 3; i++) {
+      n = i == 0 ? 100 : i == 1 ? 10000 : 1000000
+      printf "| %d lines | %.1f ns a line | %.1f ns a line | %.1f |\n",
+        n, t["Floor", n] / n, t["Load", n] / n, t["Load", n] / t["Floor", n]
+    }
+    printf "\nResolving a typed key (look-up and split): %.0f ns with 1,000 keys, %.0f ns with 1,000,000.\n",
+      t["Resolve", 1000], t["Resolve", 1000000]
+  }' "$csv"
+rm -f "$csv"

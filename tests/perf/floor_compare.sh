@@ -1,0 +1,162 @@
+# Kerrow against the floor (floor.cpp), alternating the two in one Wine
+# desktop on a 1,000-line link.dat:
+#   floor_compare.sh KERROW.EXE FLOOR.EXE PROBE.EXE XLATENCY ALTERNATIONS ROUNDS
+# Needs the DISPLAY and WINEPREFIX of a Wine session (scripts/wine-session.sh).
+# For each program in each alternation: start-up (probe.cpp start), private
+# memory after start-up and after ROUNDS rounds of Alt+Space, a typed key and
+# Escape, timed from the X side (xlatency.cpp). Prints a table of medians,
+# spreads and ratios; the raw figures stay in $KERROW_PERF_DATA (and those of
+# every round in $KERROW_PERF_DATA.rounds) if it is set.
+set -euo pipefail
+source "$(dirname "$0")/../../scripts/wine-session.sh"
+
+KERROW_EXE=$(realpath "$1")
+FLOOR_EXE=$(realpath "$2")
+PROBE=$(realpath "$3")
+XLATENCY=$(realpath "$4")
+ALTERNATIONS=$5
+ROUNDS=$6
+# Both programs show the small icon of this file for the typed key.
+TARGET='C:\windows\notepad.exe'
+KEY=n
+
+WORK=$(mktemp -d /tmp/kerrow-floor.XXXXXX)
+KEEPER=
+cleanup() {
+  [ -z "$KEEPER" ] || kill "$KEEPER" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+APP=$WORK/app
+DATA=${KERROW_PERF_DATA:-$WORK/figures.txt}
+ROUND_DATA=$DATA.rounds
+mkdir -p "$APP"
+: >"$DATA"
+: >"$ROUND_DATA"
+cp "$KERROW_EXE" "$APP/kerrow.exe"
+cp "$FLOOR_EXE" "$APP/floor.exe"
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# median, quartiles, minimum and maximum of the numbers on stdin
+stats() {
+  sort -n | awk '{ v[NR] = $1 }
+    END { printf "%d %d %d %d %d\n", v[int((NR + 1) / 2)], v[int((NR + 3) / 4)],
+      v[int((3 * NR + 3) / 4)], v[1], v[NR] }'
+}
+
+# 999 entries with three-letter keys and the measured key in the middle.
+KEY=$KEY TARGET=$TARGET awk 'BEGIN {
+  key = ENVIRON["KEY"]; target = ENVIRON["TARGET"]
+  for (i = 0; i < 999; i++) {
+    if (i == 500) printf "%s\t%s\r\n", key, target
+    k = sprintf("%c%c%c", 65 + int(i / 676) % 26, 65 + int(i / 26) % 26, 65 + i % 26)
+    printf "%s\tC:\\Program Files\\Tool %d\\tool.exe\t--profile=%d --quiet\r\n", k, i, i
+  }
+}' >"$APP/link.dat"
+[ "$(wc -l <"$APP/link.dat")" -eq 1000 ] || fail "link.dat is not 1,000 lines"
+
+# The Linux process of a Windows program of this session's prefix.
+process_of() {
+  local pid
+  for pid in $(pgrep -x "$1"); do
+    grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
+  done
+  return 0
+}
+private_kib() { sed -n 's/^RssAnon:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$1/status"; }
+desktop_up() { xdotool search --name 'Wine desktop'; }
+
+# One desktop for the whole run: the keeper holds it open between programs.
+(cd "$WORK" && exec wine "$PROBE" keep 86400 </dev/null >"$WORK/keeper.txt" 2>&1) &
+KEEPER=$!
+wine_session_wait 60 desktop_up || fail "no Wine desktop"
+xdotool windowfocus --sync "$(desktop_up | head -n 1)"
+
+# measure NAME EXE TITLE CLASS ROUNDS [ARG...]: one start, the rounds and a close.
+measure() {
+  local name=$1 exe=$2 title=$3 class=$4 rounds=$5 pid
+  shift 5
+  # Kerrow saves the popup's placement at close, as shown (the popup's show
+  # state, not whether it is visible) and would then start shown: each start
+  # is a first one, hidden like the floor's.
+  rm -f "$APP/Kerrow.ini"
+  (cd "$APP" && wine "$PROBE" start "$(windows_path "$APP/$exe")" "$@" </dev/null \
+    >"$WORK/start.txt" 2>&1) || fail "$name did not start: $(tr -d '\r' <"$WORK/start.txt")"
+  echo "$name startup_us $(tr -d '\r' <"$WORK/start.txt" | sed -n 's/^startup_us=//p')" >>"$DATA"
+  pid=$(process_of "$exe")
+  [ "$(wc -w <<<"$pid")" -eq 1 ] || fail "not one $exe process: '$pid'"
+  echo "$name private_start_kib $(private_kib "$pid")" >>"$DATA"
+  # The first round apart: under Wine the first activation of a window loads
+  # COM into the process (its input method support does).
+  "$XLATENCY" 1 "$title" "$KEY" >"$WORK/rounds.txt" || fail "$name: xlatency failed"
+  echo "$name private_first_kib $(private_kib "$pid")" >>"$DATA"
+  "$XLATENCY" $((rounds - 1)) "$title" "$KEY" >>"$WORK/rounds.txt" || fail "$name: xlatency failed"
+  awk -v n="$name" '{ print n, "visible_us", $2; print n, "icon_us", $3 }' \
+    "$WORK/rounds.txt" >"$WORK/round_figures.txt"
+  cat "$WORK/round_figures.txt" >>"$ROUND_DATA"
+  # A round figure per alternation: the median of its rounds.
+  for metric in visible_us icon_us; do
+    echo "$name $metric $(grep " $metric " "$WORK/round_figures.txt" | cut -d' ' -f3 | stats |
+      cut -d' ' -f1)" >>"$DATA"
+  done
+  echo "$name private_rounds_kib $(private_kib "$pid")" >>"$DATA"
+  wine "$PROBE" close "$class" </dev/null >/dev/null 2>&1 || fail "$name did not close"
+}
+
+for alternation in $(seq 1 "$ALTERNATIONS"); do
+  measure kerrow kerrow.exe "Kerrow by Pellam" Kerrow_Window "$ROUNDS"
+  measure floor floor.exe Floor Floor_Window "$ROUNDS" "$TARGET"
+  # Only to tell what focusing the box at start-up costs: no ratio is taken.
+  measure focused floor.exe Floor Floor_Window 1 /focus "$TARGET"
+  echo "-- alternation $alternation of $ALTERNATIONS: $(tail -n 18 "$DATA" | awk '$1 != n { printf "\n  %s:", $1; n = $1 } { printf " %s=%s", $2, $3 }')"
+done
+
+figures() { awk -v n="$1" -v m="$2" '$1 == n && $2 == m { print $3 }' "${3:-$DATA}" | stats; }
+
+# The table: times in milliseconds, memory in KiB; a figure is "median
+# (quartiles; range)" over the alternations.
+label() {
+  case $1 in
+    startup_us) echo "1. start-up until Alt+Space is taken (ms)" ;;
+    visible_us) echo "2. Alt+Space X key event to popup mapped (ms)" ;;
+    icon_us) echo "3. typed key X event to icon painted (ms)" ;;
+    private_start_kib) echo "4a. private memory after start-up (KiB)" ;;
+    private_first_kib) echo "4b. private memory after the first round (KiB)" ;;
+    private_rounds_kib) echo "4c. private memory after $ROUNDS rounds (KiB)" ;;
+  esac
+}
+cell() {
+  awk -v unit="$1" '{ d = unit == "us" ? 1000 : 1; f = unit == "us" ? "%.1f" : "%d"
+    printf f " (" f "-" f "; " f "-" f ")", $1 / d, $2 / d, $3 / d, $4 / d, $5 / d }'
+}
+echo
+echo "$ALTERNATIONS alternations of Kerrow and the floor, $ROUNDS rounds each; a latency figure of"
+echo "an alternation is the median of its rounds."
+echo
+echo "| measure | Kerrow | floor | ratio | floor focusing its box at start |"
+echo "|---|---|---|---|---|"
+# row LABEL METRIC [FILE]: Kerrow, the floor, their ratio and then $FOCUSED.
+row() {
+  local unit=${2##*_} kerrow floor ratio
+  kerrow=$(figures kerrow "$2" "${3:-$DATA}")
+  floor=$(figures floor "$2" "${3:-$DATA}")
+  ratio=$(awk -v k="${kerrow%% *}" -v f="${floor%% *}" 'BEGIN { printf "%.2f", k / f }')
+  echo "| $1 | $(cell "$unit" <<<"$kerrow") | $(cell "$unit" <<<"$floor") | $ratio | $FOCUSED |"
+}
+for metric in startup_us visible_us icon_us private_start_kib private_first_kib private_rounds_kib; do
+  FOCUSED=-
+  case $metric in
+    startup_us | private_start_kib) FOCUSED=$(figures focused "$metric" | cell "${metric##*_}") ;;
+  esac
+  row "$(label "$metric")" "$metric"
+  FOCUSED=-
+  case $metric in
+    visible_us | icon_us) row "the same, all rounds pooled" "$metric" "$ROUND_DATA" ;;
+  esac
+done
