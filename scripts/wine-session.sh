@@ -17,12 +17,13 @@ wine_session_free_display() {
   return 1
 }
 
-# Polls a command until it succeeds or the deadline (seconds) passes.
+# wine_session_wait SECONDS COMMAND...: polls COMMAND until it succeeds; false
+# once SECONDS have passed.
 wine_session_wait() {
-  local deadline=$(( $(date +%s) + $1 ))
+  local deadline=$(($(date +%s%N) + $1 * 1000000000))
   shift
   until "$@" >/dev/null 2>&1; do
-    [ "$(date +%s)" -lt "$deadline" ] || return 1
+    [ "$(date +%s%N)" -lt "$deadline" ] || return 1
     sleep 0.1
   done
 }

@@ -9,13 +9,11 @@ expect 10 icon=grey
 # A command that opens no window leaves the popup shown: Enter itself
 # empties the box.
 step "Enter on #reload"
-type_text "rl"
-expect 10 text=RL icon=painted
+type_key rl painted
 press Return
 expect 10 visible=1 text= icon=grey
 step "RE is no key, REC is one, RECX again no key"
-type_text "re"
-expect 10 text=RE icon=grey
+type_key re grey
 type_text "c"
 expect 10 text=REC icon=painted
 type_text "x"

@@ -50,14 +50,8 @@ fail() {
 step() { echo "-- $*"; }
 
 # wait_for SECONDS COMMAND...: polls COMMAND until it succeeds; false at the deadline.
-wait_for() {
-  local deadline=$(($(date +%s%N) + $1 * 1000000000))
-  shift
-  until "$@" >/dev/null 2>&1; do
-    [ "$(date +%s%N)" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-session.sh"
+wait_for() { wine_session_wait "$@"; }
 
 # Wine's background processes keep the descriptors of the command that starts
 # them, so its output goes through a file, never a pipe. Now and then, under
@@ -187,6 +181,20 @@ show_popup() {
 
 type_text() { xdotool type --delay 20 "$1"; }
 press() { xdotool key "$@"; }
+
+# type_key KEY ICON: types KEY and waits until the box shows it and the icon
+# area is ICON (painted or grey).
+type_key() {
+  type_text "$1"
+  expect 10 "text=${1^^}" "icon=$2"
+}
+
+# reload_links: "#reload" through its key rl; the box is emptied after it.
+reload_links() {
+  type_key rl painted
+  press Return
+  expect 10 visible=1 text=
+}
 
 # write_links LINE...: writes app/link.dat in place, one line per argument.
 write_links() { printf '%s\n' "$@" >"$APP/link.dat"; }

@@ -10,11 +10,9 @@ start_kerrow "$APP/kerrow.exe"
 expect 10 visible=0
 write_links "rec	$RECORDER	two" "rl	#reload" "new	$RECORDER	new"
 show_popup
-type_text "new"
-expect 10 text=NEW icon=painted
+type_key new painted
 press BackSpace BackSpace BackSpace
-type_text "rec"
-expect 10 text=REC icon=painted
+type_key rec painted
 press Return
 expect_recorded 1 two
 stop_kerrow
@@ -23,15 +21,10 @@ step "Kerrow started from elsewhere: only #reload sees the change"
 start_kerrow
 show_popup
 write_links "rec	$RECORDER	three" "rl	#reload" "new	$RECORDER	new" "late	$RECORDER	late"
-type_text "late"
-expect 10 text=LATE icon=grey
+type_key late grey
 press BackSpace BackSpace BackSpace BackSpace
-type_text "rl"
-expect 10 text=RL icon=painted
-press Return
-expect 10 visible=1 text=
-type_text "late"
-expect 10 text=LATE icon=painted
+reload_links
+type_key late painted
 press Return
 expect_recorded 2 late
 stop_kerrow

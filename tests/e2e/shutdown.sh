@@ -27,8 +27,7 @@ start_kerrow
 start_other_program
 sentinel=$LAUNCHED
 show_popup
-type_text "sd"
-expect 10 text=SD icon=painted
+type_key sd painted
 step "#shutdown"
 press Return
 wait_exit "$KERROW_PID" 60

@@ -27,8 +27,7 @@ try() {
     press Escape
   fi
   while [ $# -ge 2 ]; do
-    type_text "$1"
-    expect 10 "text=${1^^}" icon=painted
+    type_key "$1" painted
     if [ $# -eq 2 ]; then
       press Return
       launches=$((launches + 1))

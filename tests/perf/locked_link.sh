@@ -13,15 +13,10 @@ launch "$OUT" "$PROBE" lock "$(windows_path "$APP/link.dat")" 120
 LOCKER=$LAUNCHED
 wait_for 20 grep -q '^locked=1' "$OUT/wine.txt" || fail "the probe could not lock link.dat: $(cat "$OUT/wine.txt")"
 step "#reload while it is locked"
-type_text "rl"
-expect 10 text=RL icon=painted
-press Return
-expect 10 visible=1 text=
-type_text "new"
-expect 10 text=NEW icon=grey
+reload_links
+type_key new grey
 press BackSpace BackSpace BackSpace
-type_text "old"
-expect 10 text=OLD icon=painted
+type_key old painted
 press Return
 expect_recorded 1 before
 expect_hidden
@@ -29,15 +24,10 @@ step "the lock is let go: #reload reads the file"
 kill "$LOCKER"
 wait_exit "$LOCKER" 20
 show_popup
-type_text "rl"
-expect 10 text=RL icon=painted
-press Return
-expect 10 visible=1 text=
-type_text "new"
-expect 10 text=NEW icon=painted
+reload_links
+type_key new painted
 press BackSpace BackSpace BackSpace
-type_text "old"
-expect 10 text=OLD icon=painted
+type_key old painted
 press Return
 expect_recorded 2 after
 stop_kerrow

@@ -35,12 +35,8 @@ else
   echo "   the change watch missed the last write"
 fi
 press BackSpace BackSpace BackSpace
-type_text "rl"
-expect 10 text=RL icon=painted
-press Return
-expect 10 visible=1 text=
-type_text "fin"
-expect 10 text=FIN icon=painted
+reload_links
+type_key fin painted
 press Return
 expect_recorded 1 final
 stop_kerrow
