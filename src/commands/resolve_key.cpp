@@ -2,8 +2,8 @@
 
 #include <shellapi.h>
 
+#include "popup_state.h"
 #include "table/shortcut_table.h"
-#include "ui/popup_state.h"
 
 CurrentCommand gCurrentCommand;
 

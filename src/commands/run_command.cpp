@@ -10,8 +10,8 @@
 #include <shellapi.h>
 
 #include "commands/current_command.h"
+#include "popup_state.h"
 #include "table/shortcut_table.h"
-#include "ui/popup_state.h"
 
 AnimationSettingFunction gAnimationSetting = SystemParametersInfoA;
 

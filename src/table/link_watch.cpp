@@ -4,9 +4,9 @@
 // launcher never blocks on it and never asks which file changed.
 #include <windows.h>
 
+#include "popup_state.h"
 #include "table/link_watch.h"
 #include "table/shortcut_table.h"
-#include "ui/popup_state.h"
 
 void RefreshIfChanged()
 {

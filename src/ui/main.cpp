@@ -7,9 +7,9 @@
 #include <cstdlib>
 
 #include "commands/run_command.h"
+#include "popup_state.h"
 #include "table/shortcut_table.h"
 #include "ui/popup.h"
-#include "ui/popup_state.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <imm.h>
 
 #include "commands/current_command.h"
+#include "popup_state.h"
 #include "table/link_watch.h"
-#include "ui/popup_state.h"
 
 namespace {
 

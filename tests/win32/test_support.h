@@ -12,9 +12,9 @@
 #include <string>
 
 #include "commands/current_command.h"
+#include "popup_state.h"
 #include "table/shortcut_table.h"
 #include "ui/popup.h"
-#include "ui/popup_state.h"
 
 constexpr DWORD kDeadlineMs = 20000;
 

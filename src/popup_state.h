@@ -1,5 +1,7 @@
 // The popup's process-wide record: its windows, its font, the bounds its
-// position is clamped to and the watch on the program's directory.
+// position is clamped to and the watch on the program's directory. It sits
+// below the window code, the commands and the table, which all read it, and
+// includes none of them.
 #pragma once
 
 #include <windows.h>

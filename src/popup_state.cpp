@@ -1,0 +1,3 @@
+#include "popup_state.h"
+
+PopupState gPopupState;

@@ -1,3 +1,0 @@
-#include "ui/popup_state.h"
-
-PopupState gPopupState;
