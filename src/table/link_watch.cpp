@@ -2,11 +2,26 @@
 // only to link.dat; it is only ever polled with a zero time-out, from the
 // popup's show and hide handling, and re-armed after each reload. The
 // launcher never blocks on it and never asks which file changed.
+#include "table/link_watch.h"
+
 #include <windows.h>
 
+#include <cstring>
+
 #include "popup_state.h"
-#include "table/link_watch.h"
 #include "table/shortcut_table.h"
+
+void StartLinkChangeWatch()
+{
+    char directory[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, directory, sizeof directory);
+    if (length == 0 || length >= sizeof directory)
+        return;
+    if (char* backslash = std::strrchr(directory, '\\'))
+        *backslash = '\0';
+    gPopupState.LinkChangeWatch =
+        FindFirstChangeNotificationA(directory, FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE);
+}
 
 void RefreshIfChanged()
 {
@@ -17,4 +32,12 @@ void RefreshIfChanged()
         return;
     LoadLinkFile();
     FindNextChangeNotification(watch);
+}
+
+void CloseLinkChangeWatch()
+{
+    if (gPopupState.LinkChangeWatch == INVALID_HANDLE_VALUE)
+        return;
+    FindCloseChangeNotification(gPopupState.LinkChangeWatch);
+    gPopupState.LinkChangeWatch = INVALID_HANDLE_VALUE;
 }

@@ -1,5 +1,15 @@
+// The change watch on the program's directory, which tells the popup when
+// link.dat may have been written.
 #pragma once
 
-// Reloads link.dat when the watch on the program's directory has fired, and
-// re-arms it. Does nothing while the watch is invalid or quiet.
+// Starts watching the directory of the program's executable for writes.
+// Without a watch (the path is too long, the call fails) nothing is ever
+// reloaded, silently.
+void StartLinkChangeWatch();
+
+// Reloads link.dat when the watch has fired, and re-arms it. Does nothing
+// while the watch is invalid or quiet.
 void RefreshIfChanged();
+
+// Lets go of the watch; safe to call when there is none.
+void CloseLinkChangeWatch();

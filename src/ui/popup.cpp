@@ -45,18 +45,6 @@ void ApplyPlacement(WINDOWPLACEMENT& placement, int width, int height)
     SetWindowPlacement(gPopupState.popup, &placement);
 }
 
-void StartLinkChangeWatch()
-{
-    char directory[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, directory, sizeof directory);
-    if (length == 0 || length >= sizeof directory)
-        return;
-    if (char* backslash = strrchr(directory, '\\'))
-        *backslash = '\0';
-    gPopupState.LinkChangeWatch =
-        FindFirstChangeNotificationA(directory, FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE);
-}
-
 void OnPaint(HWND window)
 {
     PAINTSTRUCT paint;
@@ -76,10 +64,7 @@ void OnClose(HWND window)
     if (GetWindowPlacement(window, &placement))
         WritePrivateProfileStructA(kSettingsSection, kSettingsKey, &placement, sizeof placement,
                                    PopupState::settingsPath);
-    if (gPopupState.LinkChangeWatch != INVALID_HANDLE_VALUE) {
-        FindCloseChangeNotification(gPopupState.LinkChangeWatch);
-        gPopupState.LinkChangeWatch = INVALID_HANDLE_VALUE;
-    }
+    CloseLinkChangeWatch();
     UnregisterHotKey(window, kHotKeyId);
     DestroyWindow(window);
 }
