@@ -16,6 +16,3 @@ extern CurrentCommand gCurrentCommand;
 
 // Empties the record and destroys the icon when it came from the shell.
 void ClearCurrentCommand();
-
-// Reads the input box and resolves its text, on EN_CHANGE from the box only.
-void ResolveKey(int controlId, int notificationCode);

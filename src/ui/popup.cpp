@@ -9,6 +9,7 @@
 #include <imm.h>
 
 #include "commands/current_command.h"
+#include "commands/resolve_key.h"
 #include "popup_state.h"
 #include "table/link_watch.h"
 
