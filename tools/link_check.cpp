@@ -13,8 +13,8 @@
 
 namespace {
 
-// The input box takes at most this many characters.
-constexpr std::size_t kInputBoxLength = 4;
+// The key length finding spells the input box's length out in words.
+static_assert(kInputBoxLength == 4, "the finding says the input box holds four");
 
 constexpr std::string_view kByteOrderMarks[] = {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
 
@@ -31,6 +31,18 @@ std::string Quoted(std::string_view text)
 std::string CountOf(std::size_t count, const char* one, const char* many)
 {
     return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// "#exit, #reload, ..."
+std::string BuiltinNameList()
+{
+    std::string list;
+    for (const BuiltinName& entry : kBuiltinNames) {
+        if (!list.empty())
+            list += ", ";
+        list += entry.name;
+    }
+    return list;
 }
 
 // "EF BB BF"
@@ -185,7 +197,7 @@ void LinkChecker::CheckCommand(std::size_t number, std::string_view value)
     if (MatchBuiltin(trimmed.c_str()) != Builtin::None)
         message += ": the blanks at its end count, remove them";
     else
-        message += " (#exit, #reload, #shutdown, #reboot, #empty, #closeall)";
+        message += " (" + BuiltinNameList() + ")";
     Add(number, std::move(message));
 }
 

@@ -6,7 +6,8 @@
 #include <cstddef>
 #include <string_view>
 
-// Room for a command text and its string end (MAX_PATH).
+// Room for a command text and its string end: MAX_PATH (run_command.cpp holds
+// it to the real one).
 constexpr std::size_t kCommandBufferSize = 260;
 
 // Copies a table value into the command buffer and splits it at its first
@@ -30,12 +31,28 @@ void WorkingDirectoryOf(const char* command, char (&directory)[kCommandBufferSiz
 
 enum class Builtin { None, Exit, Reload, Shutdown, Reboot, Empty, CloseAll };
 
+struct BuiltinName {
+    const char* name;  // lower case
+    Builtin builtin;
+};
+
+// Every built-in name, tried in this order; the first equal name wins.
+inline constexpr BuiltinName kBuiltinNames[] = {
+    {"#exit", Builtin::Exit},     {"#reload", Builtin::Reload}, {"#shutdown", Builtin::Shutdown},
+    {"#reboot", Builtin::Reboot}, {"#empty", Builtin::Empty},   {"#closeall", Builtin::CloseAll},
+};
+
 // The built-in command a command text names, compared whole and ignoring
 // the case of ASCII letters only; None for any other text.
 Builtin MatchBuiltin(const char* command);
 
-// Virtual-key codes the input box treats specially (VK_RETURN, VK_MENU,
-// VK_ESCAPE).
+// The input box takes at most this many characters: a longer key can never
+// be typed.
+constexpr std::size_t kInputBoxLength = 4;
+
+// Virtual-key codes the input box treats specially: VK_RETURN, VK_MENU and
+// VK_ESCAPE, spelt out because the core sees no Win32 headers
+// (run_command.cpp holds them to the real ones).
 constexpr unsigned kKeyEnter = 0x0D;
 constexpr unsigned kKeyAlt = 0x12;
 constexpr unsigned kKeyEscape = 0x1B;

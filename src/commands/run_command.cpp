@@ -13,6 +13,10 @@
 #include "popup_state.h"
 #include "table/shortcut_table.h"
 
+// The text core spells these out without the Win32 headers.
+static_assert(kKeyEnter == VK_RETURN && kKeyAlt == VK_MENU && kKeyEscape == VK_ESCAPE);
+static_assert(kCommandBufferSize == MAX_PATH);
+
 AnimationSettingFunction gAnimationSetting = SystemParametersInfoA;
 
 namespace {

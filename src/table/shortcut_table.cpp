@@ -1,3 +1,8 @@
+// link.dat is read in chunks of 64 KiB. A line that lies within one chunk and
+// holds no CR is handed out as a view into the chunk, without a copy; only a
+// line that spans two chunks or holds a CR is put together in pending_.
+// Loading merges into the table and never clears it: a key taken out of the
+// file keeps its last command until the program restarts.
 #include "table/shortcut_table.h"
 
 #include <cstring>

@@ -8,6 +8,7 @@
 
 #include <imm.h>
 
+#include "commands/command_text.h"
 #include "commands/current_command.h"
 #include "commands/resolve_key.h"
 #include "popup_state.h"
@@ -20,7 +21,6 @@ constexpr int kClientHeight = 16;
 constexpr int kIconSize = 16;
 constexpr int kEditLeft = kIconSize;
 constexpr int kEditWidth = kClientWidth - kIconSize;
-constexpr WPARAM kEditTextLimit = 4;
 constexpr DWORD kPopupStyle = WS_POPUPWINDOW;
 constexpr DWORD kPopupExStyle = WS_EX_TOOLWINDOW;
 constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | ES_UPPERCASE;
@@ -162,7 +162,7 @@ bool InitInstance(HINSTANCE instance)
     if (!gPopupState.edit)
         return false;
     SendMessageA(gPopupState.edit, WM_SETFONT, reinterpret_cast<WPARAM>(gPopupState.font), FALSE);
-    SendMessageA(gPopupState.edit, EM_LIMITTEXT, kEditTextLimit, 0);
+    SendMessageA(gPopupState.edit, EM_LIMITTEXT, kInputBoxLength, 0);
 
     WINDOWPLACEMENT placement = {};
     if (GetPrivateProfileStructA(kSettingsSection, kSettingsKey, &placement, sizeof placement,
