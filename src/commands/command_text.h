@@ -29,7 +29,7 @@ inline bool IsBuiltinCommand(const char* command)
 // backslash, or the whole text when it has none.
 void WorkingDirectoryOf(const char* command, char (&directory)[kCommandBufferSize]);
 
-enum class Builtin { None, Exit, Reload, Shutdown, Reboot, Empty, CloseAll };
+enum class Builtin { None, Exit, Reload, Shutdown, Reboot, EmptyRecycleBin, CloseAll };
 
 struct BuiltinName {
     const char* name;  // lower case
@@ -38,8 +38,12 @@ struct BuiltinName {
 
 // Every built-in name, tried in this order; the first equal name wins.
 inline constexpr BuiltinName kBuiltinNames[] = {
-    {"#exit", Builtin::Exit},     {"#reload", Builtin::Reload}, {"#shutdown", Builtin::Shutdown},
-    {"#reboot", Builtin::Reboot}, {"#empty", Builtin::Empty},   {"#closeall", Builtin::CloseAll},
+    {"#exit", Builtin::Exit},
+    {"#reload", Builtin::Reload},
+    {"#shutdown", Builtin::Shutdown},
+    {"#reboot", Builtin::Reboot},
+    {"#empty", Builtin::EmptyRecycleBin},
+    {"#closeall", Builtin::CloseAll},
 };
 
 // The built-in command a command text names, compared whole and ignoring

@@ -38,7 +38,7 @@ void RunBuiltin(Builtin builtin)
     case Builtin::Reboot:
         RebootSystem();
         break;
-    case Builtin::Empty:
+    case Builtin::EmptyRecycleBin:
         SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION);
         break;
     case Builtin::CloseAll:

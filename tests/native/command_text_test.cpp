@@ -77,14 +77,22 @@ TEST(CommandText, WorkingDirectoryOf)
 TEST(CommandText, MatchBuiltin)
 {
     const std::pair<const char*, Builtin> cases[] = {
-        {"#exit", Builtin::Exit},         {"#reload", Builtin::Reload},
-        {"#shutdown", Builtin::Shutdown}, {"#reboot", Builtin::Reboot},
-        {"#empty", Builtin::Empty},       {"#closeall", Builtin::CloseAll},
-        {"#EXIT", Builtin::Exit},         {"#CloseAll", Builtin::CloseAll},
-        {"#exit ", Builtin::None},        {" #exit", Builtin::None},
-        {"#exi", Builtin::None},          {"#exits", Builtin::None},
-        {"exit", Builtin::None},          {"#", Builtin::None},
-        {"#quit", Builtin::None},         {"#EX\xDDT", Builtin::None},
+        {"#exit", Builtin::Exit},
+        {"#reload", Builtin::Reload},
+        {"#shutdown", Builtin::Shutdown},
+        {"#reboot", Builtin::Reboot},
+        {"#empty", Builtin::EmptyRecycleBin},
+        {"#closeall", Builtin::CloseAll},
+        {"#EXIT", Builtin::Exit},
+        {"#CloseAll", Builtin::CloseAll},
+        {"#exit ", Builtin::None},
+        {" #exit", Builtin::None},
+        {"#exi", Builtin::None},
+        {"#exits", Builtin::None},
+        {"exit", Builtin::None},
+        {"#", Builtin::None},
+        {"#quit", Builtin::None},
+        {"#EX\xDDT", Builtin::None},
         {"#\xC5MPTY", Builtin::None},
     };
     for (const auto& [command, expected] : cases) {
