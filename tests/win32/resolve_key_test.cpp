@@ -6,10 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
-
-#include "table/link_watch.h"
 
 namespace {
 
@@ -107,26 +104,24 @@ TEST(ResolveKey, TypedKeyResolvesAndOneMoreCharacterClears)
     EXPECT_STREQ(IconKind(), "none");
 }
 
-// The watch is polled by hand; the popup stays hidden, so that its own show
-// handling never polls it.
+// The watch is polled by hand, on the scratch folder; the popup stays
+// hidden, so that its own show handling never polls it.
 TEST(RefreshIfChanged, ReloadsOnceAfterAWriteAndMerges)
 {
+    ScratchDirectory folder;  // removed after the popup has closed the watch
     TestPopup popup;
-    ScratchDirectory folder;
+    EXPECT_NE(gPopupState.LinkChangeWatch, INVALID_HANDLE_VALUE) << "InitInstance started no watch";
     ASSERT_TRUE(folder.Write("link.dat", "A\tone\n"));
     gShortcutTable = {{"OLD", "kept"}};
     const auto has = [](const char* key) { return gShortcutTable.count(key) == 1; };
 
-    gPopupState.LinkChangeWatch = INVALID_HANDLE_VALUE;
+    CloseLinkChangeWatch();
     RefreshIfChanged();
     EXPECT_FALSE(has("A")) << "reloaded without a watch";
 
     const HANDLE watch =
         FindFirstChangeNotificationA(folder.Path().c_str(), FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE);
     ASSERT_NE(watch, INVALID_HANDLE_VALUE) << "error " << GetLastError();
-    // Closed before the folder is removed, whichever way the test ends.
-    const std::unique_ptr<void, decltype(&FindCloseChangeNotification)> closer(
-        watch, FindCloseChangeNotification);
     gPopupState.LinkChangeWatch = watch;
     RefreshIfChanged();
     EXPECT_FALSE(has("A")) << "reloaded with no write";

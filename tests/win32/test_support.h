@@ -1,10 +1,11 @@
-// What the Win32 tests share: a popup built like the program's (the real
-// PopupWndProc, an upper-case EDIT box of four characters) set into
-// gPopupState, a scratch directory made current, and a wait that pumps the
-// queue until a condition holds or a deadline passes.
+// What the Win32 tests share: the popup InitInstance makes, a scratch
+// directory made current, and a wait that pumps the queue until a condition
+// holds or a deadline passes.
 #pragma once
 
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <functional>
@@ -13,6 +14,7 @@
 
 #include "commands/current_command.h"
 #include "popup_state.h"
+#include "table/link_watch.h"
 #include "table/shortcut_table.h"
 #include "ui/popup.h"
 
@@ -93,36 +95,25 @@ private:
     std::string path_;
 };
 
-// The popup and its box as the program builds them, hidden, with the
-// program's window procedure and gPopupState pointing at them. The table
-// and the current command start and end empty.
+// The popup and its box as InitInstance makes them: hidden, as no test
+// directory holds a Kerrow.ini, with the hot key registered and the change
+// watch started. The table and the current command start and end empty.
+// Alt+Space can be registered only once on a desktop: the Win32 and the
+// end-to-end tests run one at a time.
 class TestPopup {
 public:
     TestPopup()
     {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = PopupWndProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "KerrowTest_Popup";
-        RegisterClassA(&windowClass);  // fails harmlessly when already registered
         gShortcutTable.clear();
         ClearCurrentCommand();
-        gPopupState.popup = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "KerrowTest_Popup",
-                                            "", WS_POPUPWINDOW, 100, 100, 80, 24, nullptr, nullptr,
-                                            windowClass.hInstance, nullptr);
-        gPopupState.edit = CreateWindowExA(
-            WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_UPPERCASE, 16, 0, 56, 16,
-            gPopupState.popup,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(PopupState::EditControlId)),
-            windowClass.hInstance, nullptr);
-        SendMessageA(gPopupState.edit, EM_LIMITTEXT, 4, 0);
+        EXPECT_TRUE(InitInstance(GetModuleHandleA(nullptr))) << "error " << GetLastError();
     }
     ~TestPopup()
     {
-        DestroyWindow(gPopupState.popup);
-        PumpMessages();  // takes the WM_QUIT that WM_DESTROY posts
+        CloseLinkChangeWatch();
+        DestroyWindow(gPopupState.popup);  // the hot key goes with it
+        PumpMessages();                    // takes the WM_QUIT that WM_DESTROY posts
         gPopupState.popup = gPopupState.edit = nullptr;
-        gPopupState.LinkChangeWatch = INVALID_HANDLE_VALUE;
         ClearCurrentCommand();
         gShortcutTable.clear();
     }
