@@ -1,14 +1,12 @@
-// The entry and the one message loop. Every key-down meant for the input box
-// is offered to HandleEditKey before it is translated, so that Enter, Escape
-// and Alt never reach the box (an edit control would beep at Enter, and a
-// translated Alt would open the system menu).
+// The entry: reads link.dat, makes the font and the popup, and runs the loop
+// until the popup is closed.
 #include <windows.h>
 
 #include <cstdlib>
 
-#include "commands/run_command.h"
 #include "popup_state.h"
 #include "table/shortcut_table.h"
+#include "ui/message_loop.h"
 #include "ui/popup.h"
 
 namespace {
@@ -28,30 +26,6 @@ HFONT CreatePopupFont()
     logFont.lfCharSet = DEFAULT_CHARSET;
     lstrcpynA(logFont.lfFaceName, kFontFace, LF_FACESIZE);
     return CreateFontIndirectA(&logFont);
-}
-
-// Alt alone arrives as WM_SYSKEYDOWN, not WM_KEYDOWN. It is offered too:
-// after Alt+Space the hot key has eaten the Space, so the box would see a lone
-// Alt press and release, and its release would open the system menu, which
-// then takes the keys typed next.
-bool IsEditKeyDown(const MSG& message)
-{
-    return message.hwnd == gPopupState.edit &&
-        (message.message == WM_KEYDOWN ||
-         (message.message == WM_SYSKEYDOWN && message.wParam == VK_MENU));
-}
-
-void RunMessageLoop()
-{
-    MSG message;
-    // GetMessageA's -1 (an invalid argument, which cannot happen here) keeps
-    // the loop going like any other message.
-    while (GetMessageA(&message, nullptr, 0, 0)) {
-        if (IsEditKeyDown(message) && HandleEditKey(message.wParam))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
 }
 
 }  // namespace

@@ -1,0 +1,40 @@
+// Every key-down meant for the input box is offered to HandleEditKey before it
+// is translated, so that Enter, Escape and Alt never reach the box (an edit
+// control would beep at Enter, and a translated Alt would open the system
+// menu).
+#include "ui/message_loop.h"
+
+#include "commands/run_command.h"
+#include "popup_state.h"
+
+namespace {
+
+// Alt alone arrives as WM_SYSKEYDOWN, not WM_KEYDOWN. It is offered too:
+// after Alt+Space the hot key has eaten the Space, so the box would see a lone
+// Alt press and release, and its release would open the system menu, which
+// then takes the keys typed next.
+bool IsEditKeyDown(const MSG& message)
+{
+    return message.hwnd == gPopupState.edit &&
+        (message.message == WM_KEYDOWN ||
+         (message.message == WM_SYSKEYDOWN && message.wParam == VK_MENU));
+}
+
+}  // namespace
+
+void ProcessMessage(const MSG& message)
+{
+    if (IsEditKeyDown(message) && HandleEditKey(message.wParam))
+        return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+void RunMessageLoop()
+{
+    MSG message;
+    // GetMessageA's -1 (an invalid argument, which cannot happen here) keeps
+    // the loop going like any other message.
+    while (GetMessageA(&message, nullptr, 0, 0))
+        ProcessMessage(message);
+}
