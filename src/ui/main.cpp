@@ -2,8 +2,6 @@
 // until the popup is closed.
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "popup_state.h"
 #include "table/shortcut_table.h"
 #include "ui/message_loop.h"
@@ -29,16 +27,6 @@ HFONT CreatePopupFont()
 }
 
 }  // namespace
-
-// Only running out of memory can throw here, and the popup has no console
-// to print to: end at once. Replacing the C++ library's verbose handler also
-// keeps its name demangler out of the executable.
-namespace __gnu_cxx {               // NOLINT(bugprone-reserved-identifier)
-void __verbose_terminate_handler()  // NOLINT(bugprone-reserved-identifier)
-{
-    std::abort();
-}
-}  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
