@@ -76,29 +76,27 @@ TEST(CommandText, WorkingDirectoryOf)
 
 TEST(CommandText, MatchBuiltin)
 {
-    const std::pair<const char*, Builtin> cases[] = {
-        {"#exit", Builtin::Exit},
-        {"#reload", Builtin::Reload},
-        {"#shutdown", Builtin::Shutdown},
-        {"#reboot", Builtin::Reboot},
-        {"#empty", Builtin::EmptyRecycleBin},
-        {"#closeall", Builtin::CloseAll},
-        {"#EXIT", Builtin::Exit},
-        {"#CloseAll", Builtin::CloseAll},
-        {"#exit ", Builtin::None},
-        {" #exit", Builtin::None},
-        {"#exi", Builtin::None},
-        {"#exits", Builtin::None},
-        {"exit", Builtin::None},
-        {"#", Builtin::None},
-        {"#quit", Builtin::None},
-        {"#EX\xDDT", Builtin::None},
-        {"#\xC5MPTY", Builtin::None},
+    const struct {
+        Builtin expected;
+        const char* spellings[3];
+    } cases[] = {
+        {Builtin::Exit, {"#exit", "#EXIT", "#Exit"}},
+        {Builtin::Reload, {"#reload", "#RELOAD", "#reLoad"}},
+        {Builtin::Shutdown, {"#shutdown", "#SHUTDOWN", "#ShutDown"}},
+        {Builtin::Reboot, {"#reboot", "#REBOOT", "#ReBoot"}},
+        {Builtin::EmptyRecycleBin, {"#empty", "#EMPTY", "#Empty"}},
+        {Builtin::CloseAll, {"#closeall", "#CLOSEALL", "#CloseAll"}},
+        // Whole names only; no byte but A-Z is folded.
+        {Builtin::None, {"#exit ", " #exit", "#exi"}},
+        {Builtin::None, {"#exits", "exit", "#"}},
+        {Builtin::None, {"#quit", "#EX\xDDT", "#\xC5MPTY"}},
     };
-    for (const auto& [command, expected] : cases) {
-        const Builtin actual = MatchBuiltin(command);
-        EXPECT_EQ(actual, expected)
-            << "command " << Shown(command) << " gave " << static_cast<int>(actual);
+    for (const auto& [expected, spellings] : cases) {
+        for (const char* command : spellings) {
+            const Builtin actual = MatchBuiltin(command);
+            EXPECT_EQ(actual, expected)
+                << "command " << Shown(command) << " gave " << static_cast<int>(actual);
+        }
     }
 }
 
