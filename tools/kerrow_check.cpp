@@ -5,6 +5,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+
+#include "dll_search.h"
 #endif
 
 #include "link_check.h"
@@ -31,6 +33,7 @@ int WrongArguments(const char* problem, const char* argument = "")
 int main(int argc, char** argv)
 {
 #ifdef _WIN32
+    RestrictDllSearch();
     // The table goes out byte for byte: no CR added before each line feed.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif

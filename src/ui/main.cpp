@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "commands/run_command.h"
+#include "dll_search.h"
 #include "table/shortcut_table.h"
 #include "ui/popup.h"
 #include "ui/popup_state.h"
@@ -68,6 +69,7 @@ void __verbose_terminate_handler()  // NOLINT(bugprone-reserved-identifier)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    RestrictDllSearch();
     LoadLinkFile();
     gPopupState.font = CreatePopupFont();
     if (!InitInstance(instance))
