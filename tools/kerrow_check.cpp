@@ -15,6 +15,13 @@ namespace {
 
 constexpr const char* kDefaultFile = "link.dat";
 
+// Only Windows can say whether a target such as C:\Tools\app.exe is there.
+#ifdef _WIN32
+constexpr TargetExistsFunction kTargetExists = TargetExists;
+#else
+constexpr TargetExistsFunction kTargetExists = nullptr;
+#endif
+
 constexpr const char* kUsage =
     "usage: kerrow-check [FILE]\n"
     "Reads FILE (link.dat in the current directory by default) the way the launcher does.\n"
@@ -55,5 +62,5 @@ int main(int argc, char** argv)
             return WrongArguments("only one FILE may be given");
         path = argv[i];
     }
-    return CheckLinkFile(path ? path : kDefaultFile, stdout, stderr);
+    return CheckLinkFile(path ? path : kDefaultFile, stdout, stderr, kTargetExists);
 }

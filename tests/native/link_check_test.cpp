@@ -24,13 +24,13 @@ struct CheckResult {
 
 // Checks bytes as the file "F": the temporary path is replaced by F in the
 // messages.
-CheckResult CheckBytes(std::string_view bytes)
+CheckResult CheckBytes(std::string_view bytes, TargetExistsFunction targetExists = nullptr)
 {
     const TempDir dir;
     const std::string path = dir.Write("F", bytes);
     CapturedStream out;
     CapturedStream err;
-    const int status = CheckLinkFile(path.c_str(), out.File(), err.File());
+    const int status = CheckLinkFile(path.c_str(), out.File(), err.File(), targetExists);
     std::string messages = err.Text();
     for (std::size_t at; (at = messages.find(path)) != std::string::npos;)
         messages.replace(at, path.size(), "F");
@@ -108,6 +108,37 @@ TEST(LinkCheck, TableFindingsAndStatus)
         EXPECT_EQ(result.out, c.out) << "input " << Shown(c.bytes);
         EXPECT_EQ(result.err, c.err) << "input " << Shown(c.bytes);
         EXPECT_EQ(result.status, c.status) << "input " << Shown(c.bytes);
+    }
+}
+
+// As on Windows, where only C:\There is there: which commands are looked for.
+TEST(LinkCheck, MissingTargets)
+{
+    const auto onlyThere = [](const char* path) { return std::string_view(path) == "C:\\There"; };
+    const struct {
+        std::string value;
+        std::string missing;  // the target named in the finding; empty: no finding
+    } cases[] = {
+        {"C:\\There", ""},
+        {"C:\\Gone\\app.exe\t-x C:\\There", "C:\\Gone\\app.exe"},
+        {"c:/gone/app.exe", "c:/gone/app.exe"},
+        {"\\\\server\\share\\app.exe", "\\\\server\\share\\app.exe"},
+        {"//server/share", "//server/share"},
+        {"https://example.org/", ""},
+        {"file:///C:/Gone", ""},
+        {"notepad.exe", ""},
+        {"Gone\\app.exe", ""},
+        {"C:Gone", ""},
+        {"\\Gone\\app.exe", ""},
+        {"#exit", ""},
+    };
+    for (const auto& c : cases) {
+        const CheckResult result = CheckBytes("K\t" + c.value + "\n", onlyThere);
+        EXPECT_EQ(result.status, c.missing.empty() ? kCheckClean : kCheckFindings) << c.value;
+        EXPECT_EQ(result.err.find("F:1: "), c.missing.empty() ? std::string::npos : 0) << c.value;
+        if (!c.missing.empty()) {
+            EXPECT_NE(result.err.find("\"" + c.missing + "\" "), std::string::npos) << result.err;
+        }
     }
 }
 
