@@ -251,7 +251,7 @@ void LinkChecker::CheckCommand(std::size_t number, std::string_view value)
         message += ": the blanks at its end count, remove them";
     else
         message += " (#exit, #reload, #shutdown, #reboot, #empty, #closeall)";
-    Add(number, std::move(message));
+    Add(number, message);
 }
 
 // The launcher stops at the first Ctrl-Z. Counted as left unread: the rest
