@@ -46,11 +46,11 @@ run_ctest() {
 
 run_ctest native --preset native
 
-# The release zips hold the two programs, the sample link.dat and the README.
+# The release zips hold the two programs, the sample link.dat and README.txt.
 for preset in windows windows64; do
   cmake --build --preset "$preset" --target package >/dev/null
   listing=$(cmake -E tar tf "$(ls -t build/$preset/kerrow-*.zip | head -n 1)" | sort | tr '\n' ' ')
-  if [ "$listing" = "README.md kerrow-check.exe kerrow.exe link.dat " ]; then
+  if [ "$listing" = "README.txt kerrow-check.exe kerrow.exe link.dat " ]; then
     passed=$((passed + 1))
   else
     echo "package $preset holds: $listing"

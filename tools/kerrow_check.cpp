@@ -5,6 +5,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+
+#include "dll_search.h"
 #endif
 
 #include "link_check.h"
@@ -12,6 +14,13 @@
 namespace {
 
 constexpr const char* kDefaultFile = "link.dat";
+
+// Only Windows can say whether a target such as C:\Tools\app.exe is there.
+#ifdef _WIN32
+constexpr TargetExistsFunction kTargetExists = TargetExists;
+#else
+constexpr TargetExistsFunction kTargetExists = nullptr;
+#endif
 
 constexpr const char* kUsage =
     "usage: kerrow-check [FILE]\n"
@@ -31,6 +40,7 @@ int WrongArguments(const char* problem, const char* argument = "")
 int main(int argc, char** argv)
 {
 #ifdef _WIN32
+    RestrictDllSearch();
     // The table goes out byte for byte: no CR added before each line feed.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
@@ -52,5 +62,5 @@ int main(int argc, char** argv)
             return WrongArguments("only one FILE may be given");
         path = argv[i];
     }
-    return CheckLinkFile(path ? path : kDefaultFile, stdout, stderr);
+    return CheckLinkFile(path ? path : kDefaultFile, stdout, stderr, kTargetExists);
 }

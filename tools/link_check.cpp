@@ -6,7 +6,6 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "commands/command_text.h"
 #include "table/shortcut_table.h"
@@ -17,11 +16,6 @@ namespace {
 static_assert(kInputBoxLength == 4, "the finding says the input box holds four");
 
 constexpr std::string_view kByteOrderMarks[] = {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
-
-struct Finding {
-    std::size_t line;
-    std::string message;
-};
 
 std::string Quoted(std::string_view text)
 {
@@ -75,39 +69,101 @@ std::string_view ByteOrderMarkAtStart(std::string_view text)
     return {};
 }
 
-// Collects the findings line by line, alongside the launcher's own merge.
+char UpperCaseByte(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Orders keys as written the way the launcher tells them apart: letters a-z
+// as A-Z, every other byte as it is.
+struct KeyLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const
+    {
+        return std::lexicographical_compare(
+            a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+                return static_cast<unsigned char>(UpperCaseByte(x)) <
+                    static_cast<unsigned char>(UpperCaseByte(y));
+            });
+    }
+};
+
+// Says what it finds line by line, alongside the launcher's own merge. The
+// findings go out at once, in line order: a file of a million lines keeps
+// only its table and one key per entry in memory.
 class LinkChecker {
 public:
+    LinkChecker(const char* name, std::FILE* err, TargetExistsFunction targetExists)
+        : name_(name), err_(err), targetExists_(targetExists)
+    {
+    }
+    void CountNulLines(std::FILE* file);
     void CheckLine(std::size_t number, std::string_view line);
     void CheckCtrlZ(std::FILE* file);
-    std::vector<Finding> TakeFindings();
+    // Says the NUL finding if it is still held back; returns the number of findings.
+    std::size_t Finish();
 
 private:
     void Ignored(std::size_t number, const ParsedLine& parsed, const char* reason);
     void CheckEntry(std::size_t number, const ParsedLine& parsed);
     void CheckKey(std::size_t number, std::string_view key);
     void CheckCommand(std::size_t number, std::string_view value);
-    void Add(std::size_t number, std::string message)
-    {
-        findings_.push_back({number, std::move(message)});
-    }
+    void SayNulFinding();
+    void Add(std::size_t number, const std::string& message);
 
-    struct KeySource {
-        std::size_t line;
-        std::string written;
-    };
-
-    std::vector<Finding> findings_;
-    std::map<std::string, KeySource, std::less<>> keySources_;  // by upper-cased key
+    const char* name_;
+    std::FILE* err_;
+    TargetExistsFunction targetExists_;
+    std::size_t findings_ = 0;
+    // The line of each key as last written there, found by its upper-case form.
+    std::map<std::string, std::size_t, KeyLess> keyLines_;
     std::size_t firstNulLine_ = 0;
     std::size_t nulLines_ = 0;
+    bool nulFindingHeld_ = false;
 };
+
+// The NUL finding counts every line a NUL cuts short, but belongs to the
+// first of them: the count is taken before the findings go out.
+void LinkChecker::CountNulLines(std::FILE* file)
+{
+    LinkLineReader reader(file);
+    std::string_view line;
+    while (reader.Next(line)) {
+        if (line.find('\0') != std::string_view::npos && nulLines_++ == 0)
+            firstNulLine_ = reader.LineNumber();
+    }
+    nulFindingHeld_ = nulLines_ > 0;
+}
+
+void LinkChecker::Add(std::size_t number, const std::string& message)
+{
+    // Findings come in line order; the NUL finding follows its line's others.
+    if (nulFindingHeld_ && number > firstNulLine_)
+        SayNulFinding();
+    std::fprintf(err_, "%s:%lu: %s\n", name_, static_cast<unsigned long>(number), message.c_str());
+    ++findings_;
+}
+
+void LinkChecker::SayNulFinding()
+{
+    nulFindingHeld_ = false;
+    std::string message = "a NUL byte ends the text of this line";
+    if (nulLines_ > 1)
+        message += ", and of " + CountOf(nulLines_ - 1, "later line", "later lines");
+    message += "; a file in a 16-bit encoding such as UTF-16 gives no entries";
+    Add(firstNulLine_, message);
+}
+
+std::size_t LinkChecker::Finish()
+{
+    if (nulFindingHeld_)
+        SayNulFinding();
+    return findings_;
+}
 
 void LinkChecker::CheckLine(std::size_t number, std::string_view line)
 {
     const ParsedLine parsed = ParseLinkLine(line);
-    if (parsed.hadNul && nulLines_++ == 0)
-        firstNulLine_ = number;
     switch (parsed.kind) {
     case LineKind::Entry:
         CheckEntry(number, parsed);
@@ -135,20 +191,23 @@ void LinkChecker::Ignored(std::size_t number, const ParsedLine& parsed, const ch
 
 void LinkChecker::CheckEntry(std::size_t number, const ParsedLine& parsed)
 {
-    std::string key(parsed.key);
-    UpperCaseKey(key);
-    const KeySource source{number, std::string(parsed.key)};
-    const auto [known, isNew] = keySources_.try_emplace(key, source);
-    if (!isNew) {
-        const KeySource& earlier = known->second;
+    const auto known = keyLines_.find(parsed.key);
+    if (known == keyLines_.end()) {
+        keyLines_.emplace(parsed.key, number);
+    } else {
+        const std::string_view earlier = known->first;
         std::string message = "key " + Quoted(parsed.key) + " replaces ";
-        if (earlier.written == parsed.key)
-            message += "the one on line " + std::to_string(earlier.line);
+        if (earlier == parsed.key)
+            message += "the one on line " + std::to_string(known->second);
         else
-            message += "key " + Quoted(earlier.written) + " on line " +
-                std::to_string(earlier.line) + ": keys are compared in upper case";
-        Add(number, std::move(message));
-        known->second = source;
+            message += "key " + Quoted(earlier) + " on line " + std::to_string(known->second) +
+                ": keys are compared in upper case";
+        Add(number, message);
+        // Named as written on this line from now on.
+        auto node = keyLines_.extract(known);
+        node.key() = parsed.key;
+        node.mapped() = number;
+        keyLines_.insert(std::move(node));
     }
 
     std::string_view typed = parsed.key;
@@ -188,7 +247,13 @@ void LinkChecker::CheckCommand(std::size_t number, std::string_view value)
                 std::to_string(kCommandBufferSize - 1) + " fit, so this key never runs");
         return;
     }
-    if (!IsBuiltinCommand(command) || MatchBuiltin(command) != Builtin::None)
+    if (!IsBuiltinCommand(command)) {
+        if (targetExists_ && IsAbsoluteTarget(command) && !targetExists_(command))
+            Add(number,
+                "the target " + Quoted(command) + " does not exist, so this key does nothing");
+        return;
+    }
+    if (MatchBuiltin(command) != Builtin::None)
         return;
     std::string trimmed(command);
     while (!trimmed.empty() && IsBlank(trimmed.back()))
@@ -198,7 +263,7 @@ void LinkChecker::CheckCommand(std::size_t number, std::string_view value)
         message += ": the blanks at its end count, remove them";
     else
         message += " (" + BuiltinNameList() + ")";
-    Add(number, std::move(message));
+    Add(number, message);
 }
 
 // The launcher stops at the first Ctrl-Z. Counted as left unread: the rest
@@ -236,21 +301,6 @@ void LinkChecker::CheckCtrlZ(std::FILE* file)
     }
 }
 
-std::vector<Finding> LinkChecker::TakeFindings()
-{
-    if (nulLines_ > 0) {
-        std::string message = "a NUL byte ends the text of this line";
-        if (nulLines_ > 1)
-            message += ", and of " + CountOf(nulLines_ - 1, "later line", "later lines");
-        message += "; a file in a 16-bit encoding such as UTF-16 gives no entries";
-        Add(firstNulLine_, std::move(message));
-    }
-    // The NUL finding comes last but belongs to its first line.
-    std::stable_sort(findings_.begin(), findings_.end(),
-                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
-    return std::move(findings_);
-}
-
 void PrintTable(const ShortcutTable& table, std::FILE* out)
 {
     for (const auto& [key, command] : table) {
@@ -263,16 +313,35 @@ void PrintTable(const ShortcutTable& table, std::FILE* out)
 
 }  // namespace
 
-int CheckLinkStream(std::FILE* file, const char* name, std::FILE* out, std::FILE* err)
+bool IsAbsoluteTarget(std::string_view command)
+{
+    const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
+    if (command.size() < 3)
+        return false;
+    const char drive = UpperCaseByte(command[0]);
+    const bool driveLetter =
+        drive >= 'A' && drive <= 'Z' && command[1] == ':' && isSeparator(command[2]);
+    const bool unc = isSeparator(command[0]) && isSeparator(command[1]);
+    return driveLetter || unc;
+}
+
+int CheckLinkStream(std::FILE* file, const char* name, std::FILE* out, std::FILE* err,
+                    TargetExistsFunction targetExists)
 {
     ShortcutTable table;
-    LinkChecker checker;
+    LinkChecker checker(name, err, targetExists);
     errno = 0;
+    // A first reading counts the NULs, and finds a file that cannot be read
+    // before any finding is said.
+    checker.CountNulLines(file);
     LinkLineReader reader(file);
-    std::string_view line;
-    while (reader.Next(line)) {
-        checker.CheckLine(reader.LineNumber(), line);
-        MergeLinkLine(table, line);
+    if (!std::ferror(file)) {
+        std::rewind(file);
+        std::string_view line;
+        while (reader.Next(line)) {
+            checker.CheckLine(reader.LineNumber(), line);
+            MergeLinkLine(table, line);
+        }
     }
     if (std::ferror(file)) {
         std::fprintf(err, "%s: cannot be read: %s\n", name,
@@ -283,21 +352,18 @@ int CheckLinkStream(std::FILE* file, const char* name, std::FILE* out, std::FILE
         checker.CheckCtrlZ(file);
 
     PrintTable(table, out);
-    const std::vector<Finding> findings = checker.TakeFindings();
-    for (const Finding& finding : findings)
-        std::fprintf(err, "%s:%lu: %s\n", name, static_cast<unsigned long>(finding.line),
-                     finding.message.c_str());
-    return findings.empty() ? kCheckClean : kCheckFindings;
+    return checker.Finish() == 0 ? kCheckClean : kCheckFindings;
 }
 
-int CheckLinkFile(const char* path, std::FILE* out, std::FILE* err)
+int CheckLinkFile(const char* path, std::FILE* out, std::FILE* err,
+                  TargetExistsFunction targetExists)
 {
     std::FILE* file = std::fopen(path, "rb");
     if (!file) {
         std::fprintf(err, "%s: cannot be read: %s\n", path, std::strerror(errno));
         return kCheckUnreadable;
     }
-    const int result = CheckLinkStream(file, path, out, err);
+    const int result = CheckLinkStream(file, path, out, err, targetExists);
     std::fclose(file);
     return result;
 }

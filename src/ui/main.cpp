@@ -2,6 +2,7 @@
 // until the popup is closed.
 #include <windows.h>
 
+#include "dll_search.h"
 #include "popup_state.h"
 #include "table/shortcut_table.h"
 #include "ui/message_loop.h"
@@ -30,6 +31,7 @@ HFONT CreatePopupFont()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    RestrictDllSearch();
     LoadLinkFile();
     gPopupState.font = CreatePopupFont();
     if (!InitInstance(instance))

@@ -51,9 +51,10 @@ expect "50 MB of random bytes" "$dir/random" $((400 * 1024)) GOOD 'C:\Tools\good
 { printf 'LONG\t'; head -c $((10 * mib)) /dev/zero | tr '\0' x; printf '\n%s' "$valid"; } >"$dir/long"
 expect "one line of 10 MB" "$dir/long" $((160 * 1024)) GOOD 'C:\Tools\good.exe	-a' SECO 'C:\second.exe'
 
-# 1,000,000 short lines.
+# 1,000,000 short lines (24 MB). Under the sanitizers the checker peaks at
+# about 310 MB; it held 570 MB when it kept every key twice and every finding.
 seq 1 1000000 | sed 's/.*/k& C:\\p\\&.exe/' >"$dir/many"
-expect "1,000,000 short lines" "$dir/many" $((700 * 1024)) K1 'C:\p\1.exe' K1000000 'C:\p\1000000.exe'
+expect "1,000,000 short lines" "$dir/many" $((400 * 1024)) K1 'C:\p\1.exe' K1000000 'C:\p\1000000.exe'
 
 # UTF-16, with and without a byte-order mark: no entries, and no crash.
 printf 'N\tC:\\notepad.exe\r\n' | iconv -f ASCII -t UTF-16LE >"$dir/utf16"

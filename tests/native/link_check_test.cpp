@@ -24,13 +24,13 @@ struct CheckResult {
 
 // Checks bytes as the file "F": the temporary path is replaced by F in the
 // messages.
-CheckResult CheckBytes(std::string_view bytes)
+CheckResult CheckBytes(std::string_view bytes, TargetExistsFunction targetExists = nullptr)
 {
     const TempDir dir;
     const std::string path = dir.Write("F", bytes);
     CapturedStream out;
     CapturedStream err;
-    const int status = CheckLinkFile(path.c_str(), out.File(), err.File());
+    const int status = CheckLinkFile(path.c_str(), out.File(), err.File(), targetExists);
     std::string messages = err.Text();
     for (std::size_t at; (at = messages.find(path)) != std::string::npos;)
         messages.replace(at, path.size(), "F");
@@ -108,6 +108,32 @@ TEST(LinkCheck, TableFindingsAndStatus)
         EXPECT_EQ(result.out, c.out) << "input " << Shown(c.bytes);
         EXPECT_EQ(result.err, c.err) << "input " << Shown(c.bytes);
         EXPECT_EQ(result.status, c.status) << "input " << Shown(c.bytes);
+    }
+}
+
+// As on Windows where only C:\There is there: the targets looked for, and
+// the path each finding names (none: "").
+TEST(LinkCheck, MissingTargets)
+{
+    const auto onlyThere = [](const char* path) { return std::string_view(path) == "C:\\There"; };
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\There", ""},
+        {"C:\\Gone\\app.exe\t-x C:\\There", "C:\\Gone\\app.exe"},
+        {"c:/gone/app.exe", "c:/gone/app.exe"},
+        {"\\\\server\\share\\app.exe", "\\\\server\\share\\app.exe"},
+        {"https://example.org/", ""},
+        {"notepad.exe", ""},
+        {"Gone\\app.exe", ""},
+        {"C:Gone", ""},
+        {"\\Gone\\app.exe", ""},
+        {"#exit", ""},
+    };
+    for (const auto& [value, missing] : cases) {
+        const CheckResult result = CheckBytes("K\t" + value + "\n", onlyThere);
+        const bool found = result.err.rfind("F:1: ", 0) == 0 &&
+            result.err.find("\"" + missing + "\" ") != std::string::npos;
+        EXPECT_EQ(found, !missing.empty()) << value << " gave " << Shown(result.err);
+        EXPECT_EQ(result.status, missing.empty() ? kCheckClean : kCheckFindings) << value;
     }
 }
 

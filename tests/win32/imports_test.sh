@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # The programs must run on a bare Windows: their import tables may name only
 # Windows' own DLLs, never a MinGW runtime (libstdc++, libgcc, winpthread).
-# Their headers carry no time stamp, so two builds of one commit are the same.
+# Their headers carry no time stamp, so two builds of one commit are the same,
+# and ask for every protection Windows offers a PE file: address-space layout
+# randomisation (dynamic base, relocations kept), DEP (NX compatible),
+# high-entropy addresses on x86_64, terminal-server aware, and no section both
+# writable and executable.
 # Usage: imports_test.sh OBJDUMP EXE...
 set -uo pipefail
 
@@ -9,25 +13,34 @@ objdump=$1
 shift
 allowed='^(kernel32|user32|gdi32|shell32|advapi32|imm32|msvcrt|api-ms-win-[a-z0-9-]+)\.dll$'
 status=0
+fail() {
+  echo "FAIL: $1"
+  status=1
+}
 for exe in "$@"; do
   headers=$("$objdump" -p "$exe")
   dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
   stamp=$(sed -n 's/^Time\/Date[[:space:]]*//p' <<<"$headers")
-  if [ "$stamp" != "Thu Jan  1 00:00:00 1970" ]; then
-    echo "FAIL: $exe carries a time stamp: $stamp"
-    status=1
-  fi
+  [ "$stamp" = "Thu Jan  1 00:00:00 1970" ] || fail "$exe carries a time stamp: $stamp"
+  flags=$(sed -n '/^DllCharacteristics/,/^SizeOf/p' <<<"$headers")
+  required="DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE"
+  grep -q 'file format pei-x86-64' <<<"$headers" && required+=" HIGH_ENTROPY_VA"
+  for flag in $required; do
+    grep -qw "$flag" <<<"$flags" || fail "$exe lacks $flag"
+  done
+  grep -Eq '^Entry 5 [0-9a-f]+ 0*[1-9a-f][0-9a-f]* Base Relocation' <<<"$headers" ||
+    fail "$exe has no relocations to move it by"
+  # objdump -h says CODE for an executable section and READONLY when it is not writable.
+  for section in $("$objdump" -h "$exe" | awk '/^ *[0-9]+ /{s=$2} /CODE/ && !/READONLY/{print s}'); do
+    fail "$exe: section $section is writable and executable"
+  done
   if [ -z "$dlls" ]; then
-    echo "FAIL: $exe: no import table read"
-    status=1
+    fail "$exe: no import table read"
     continue
   fi
   while read -r dll; do
-    if ! grep -Eiq "$allowed" <<<"$dll"; then
-      echo "FAIL: $exe imports $dll"
-      status=1
-    fi
+    grep -Eiq "$allowed" <<<"$dll" || fail "$exe imports $dll"
   done <<<"$dlls"
-  echo "$(basename "$exe"): $(tr '\n' ' ' <<<"$dlls")"
+  echo "$(basename "$exe"): $(tr '\n' ' ' <<<"$dlls")$(sed 1d <<<"$flags" | grep -v '^SizeOf' | tr -s ' \t\n' ' ')"
 done
 exit $status
