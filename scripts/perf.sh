@@ -2,7 +2,8 @@
 # Measures Kerrow against the floor and prints the tables of docs/performance.md:
 #  - under Wine, in one desktop: start-up, hot key to visible, keystroke to
 #    icon and private memory of kerrow.exe (i686) against tests/perf/floor.cpp,
-#    alternating the two (tests/perf/floor_compare.sh);
+#    alternating the two (tests/perf/floor_compare.sh); only where this
+#    machine's Wine runs the i686 build (scripts/wine-session.sh);
 #  - natively (Release): loading link.dat against reading the file and finding
 #    its line ends, and resolving a key (tests/bench/load_bench.cpp).
 # KERROW_PERF_ALTERNATIONS (20), KERROW_PERF_ROUNDS (1000) and
@@ -11,23 +12,26 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh test
+source scripts/wine-session.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$(nproc)" --target kerrow floor perf_probe
-cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKERROW_BUILD_TESTS=OFF \
-  -DKERROW_BUILD_BENCH=ON >/dev/null
-cmake --build build/bench -j "$(nproc)" --target load_bench xlatency
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j "$(nproc)"
 
 echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)," \
   "Linux $(uname -r), $(wine --version)"
 
-source scripts/wine-session.sh
-trap wine_session_stop EXIT
-wine_session_start
-bash tests/perf/floor_compare.sh build/windows/kerrow.exe build/windows/tests/perf/floor.exe \
-  build/windows/tests/perf/perf_probe.exe build/bench/xlatency \
-  "${KERROW_PERF_ALTERNATIONS:-20}" "${KERROW_PERF_ROUNDS:-1000}"
-wine_session_stop
-trap - EXIT
+if [ -n "$KERROW_WINE_NO_I686" ]; then
+  echo "No floor comparison: it measures the i686 build, which cannot run here, because $KERROW_WINE_NO_I686."
+else
+  trap wine_session_stop EXIT
+  wine_session_start
+  bash tests/perf/floor_compare.sh build/windows/kerrow.exe build/windows/tests/perf/floor.exe \
+    build/windows/tests/perf/perf_probe.exe build/bench/xlatency \
+    "${KERROW_PERF_ALTERNATIONS:-20}" "${KERROW_PERF_ROUNDS:-1000}"
+  wine_session_stop
+  trap - EXIT
+fi
 
 # Medians of the repetitions, per line of the file (per key for resolution).
 csv=$(mktemp)

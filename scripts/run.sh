@@ -1,27 +1,37 @@
 #!/usr/bin/env bash
 # Builds kerrow.exe and runs it under Wine with examples/link.dat, from
 # build/run/ (the run directory holds kerrow.exe, link.dat and, after #exit,
-# Kerrow.ini).
+# Kerrow.ini). It runs the i686 build (the windows preset) where this
+# machine's Wine can, else the x86_64 build (windows64), and says which
+# (scripts/wine-session.sh decides).
 #   With a display: Kerrow runs in a 1024x768 Wine desktop window (prefix in
 #   ~/.local/share/kerrow-wine, made on first use); click into it and press
 #   Alt+Space. The script returns when Kerrow ends (#exit, key q in the sample).
 #   Without one: a short scripted demo under Xvfb that saves a screenshot of
 #   each step in build/demo/.
-set -euo pipefail
+set -Eeuo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+source scripts/steps.sh
 
-bash scripts/install-deps.sh run
-cmake --preset windows
-cmake --build --preset windows -j "$(nproc)"
+step "install the Debian packages" bash scripts/install-deps.sh run
+step_begin "set up Wine"
+source scripts/wine-session.sh
+if [ -z "$KERROW_WINE_NO_I686" ]; then
+  preset=windows
+  echo "Running the i686 build (build/windows/kerrow.exe)."
+else
+  preset=windows64
+  echo "Running the x86_64 build (build/windows64/kerrow.exe): the i686 build cannot run here, because" \
+    "$KERROW_WINE_NO_I686."
+fi
+step "configure $preset" cmake --preset "$preset"
+step "build $preset" cmake --build --preset "$preset" -j "$(nproc)"
 
-build=$root/build/windows
+build=$root/build/$preset
 run=$root/build/run
 mkdir -p "$run"
 cp "$build/kerrow.exe" "$root/examples/link.dat" "$run/"
-
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 
 # The key that link.dat gives to #exit, if any.
 exit_key() {
@@ -34,64 +44,53 @@ program_key() {
 }
 
 run_on_display() {
-  export WINEPREFIX=${KERROW_WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/kerrow-wine}
-  if [ ! -d "$WINEPREFIX" ]; then
-    echo "Making a Wine prefix in $WINEPREFIX (once, about half a minute)"
-    mkdir -p "$WINEPREFIX"
-    WINEARCH=win64 wineboot -i </dev/null >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
-      </dev/null >/dev/null 2>&1
-    # The desktop wineboot opened has no such window: let it end first.
-    wineserver -w
+  local prefix=${KERROW_WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/kerrow-wine}
+  if [ ! -d "$prefix" ]; then
+    echo "Making a Wine prefix in $prefix (once, about half a minute)"
+    step "make the Wine prefix" wine_prefix_make "$prefix"
   fi
+  export WINEPREFIX=$prefix
   local key
   key=$(exit_key)
   echo "Kerrow runs in the window \"Default - Wine desktop\": click into it and press Alt+Space."
   echo "Keys are in $run/link.dat${key:+; $key then Enter ends Kerrow}."
+  step_begin "run Kerrow" "$run/wine.log"
   local status=0
   (cd "$run" && wine kerrow.exe </dev/null >"$run/wine.log" 2>&1) || status=$?
-  if [ "$status" -eq 1 ]; then
-    echo "Kerrow could not start: Alt+Space is taken (is Kerrow already running?)" >&2
-  fi
   echo "Kerrow ended with exit code $status"
-  return "$status"
+  case $status in
+    0) ;;
+    1) step_failed "Kerrow could not start: Alt+Space is taken (is Kerrow already running?)" ;;
+    *) step_failed "Kerrow ended with exit code $status" ;;
+  esac
 }
 
 run_demo() {
   local demo=$root/build/demo
-  local inspector=$build/tests/e2e/inspector.exe
-  [ -x "$inspector" ] || { echo "the demo needs $inspector (GoogleTest sources turn the tests on)" >&2; exit 1; }
+  local inspector=$build/tests/helpers/inspector.exe
+  [ -x "$inspector" ] ||
+    step_failed "the demo needs $inspector (GoogleTest's sources in /usr/src/googletest turn the tests on)"
   rm -rf "$demo"
   mkdir -p "$demo"
-  source "$root/scripts/wine-session.sh"
   trap wine_session_stop EXIT
   echo "No display: a scripted demo under Xvfb"
-  wine_session_start
+  step "start a Wine session" wine_session_start
 
-  # Wine's background processes keep the descriptors of whoever starts them,
-  # so output goes through files.
-  inspect() {
-    local status=0
-    wine "$inspector" "$@" </dev/null >"$demo/inspector.txt" 2>&1 || status=$?
-    tr -d '\r' <"$demo/inspector.txt"
-    return $status
-  }
+  step_begin "demo" "$demo/wine.log (Kerrow's Wine output)"
+  inspect() { wine_inspect "$inspector" "$demo/inspector.txt" "$@"; }
   state_of() { sed -n "s/^$1=//p" "$demo/state.txt"; }
-  # Wine moves the X input focus a little after it activates a window; keys
-  # are sent only once the focus is where the activation put it.
-  x_focus_on_popup() {
-    local focus
-    focus=$(xdotool getwindowfocus -f 2>/dev/null) &&
-      [ "$(xdotool getwindowname "$focus" 2>/dev/null)" = "Kerrow by Pellam" ]
-  }
+  x_focus_on_popup() { wine_x_focus_is "Kerrow by Pellam"; }
   x_focus_left_popup() { ! x_focus_on_popup; }
+  # Keys are sent only once the X focus is where the activation put it.
   show() {
     xdotool key alt+space
     expect visible=1 focus=edit
-    wine_session_wait 10 x_focus_on_popup || { echo "the popup did not get the keyboard" >&2; exit 1; }
+    wine_session_wait 10 x_focus_on_popup || step_failed "the popup did not get the keyboard"
   }
-  expect() { inspect expect 20 "$@" >"$demo/state.txt" || { cat "$demo/state.txt" >&2; exit 1; }; }
+  expect() {
+    inspect expect 20 "$@" >"$demo/state.txt" ||
+      step_failed "expected $*; the popup shows: $(tr '\n' ' ' <"$demo/state.txt")"
+  }
   # shot NAME: the desktop around the popup, three times enlarged.
   shot() {
     local x=$(($(state_of x) - 40)) y=$(($(state_of y) - 30))
@@ -105,7 +104,7 @@ run_demo() {
   rm -f "$run/Kerrow.ini"
   (cd "$run" && exec wine kerrow.exe </dev/null >"$demo/wine.log" 2>&1) &
   local kerrow=$!
-  inspect ready 60 >/dev/null || { echo "Kerrow did not start" >&2; exit 1; }
+  inspect ready 60 >/dev/null || step_failed "Kerrow did not start"
   xdotool windowfocus --sync "$(xdotool search --name 'Wine desktop' | head -n 1)"
 
   echo "Screenshots:"
@@ -118,7 +117,7 @@ run_demo() {
   shot 2-typed-key
   xdotool key Escape
   expect visible=0
-  wine_session_wait 10 x_focus_left_popup
+  wine_session_wait 10 x_focus_left_popup || step_failed "the X input focus stayed on the hidden popup"
   shot 3-escape
 
   key=$(exit_key)
@@ -129,13 +128,12 @@ run_demo() {
   else
     inspect close >/dev/null
   fi
-  ended() { grep -q '^State:[[:space:]]*Z' "/proc/$kerrow/status" 2>/dev/null || [ ! -e "/proc/$kerrow" ]; }
-  wine_session_wait 20 ended || { echo "Kerrow did not end" >&2; exit 1; }
+  wine_session_wait 20 wine_process_ended "$kerrow" || step_failed "Kerrow did not end"
   local status=0
   wait "$kerrow" || status=$?
   echo "Kerrow ended with exit code $status"
+  [ "$status" -eq 0 ] || step_failed "Kerrow ended with exit code $status"
   rm -f "$demo/inspector.txt" "$demo/state.txt"
-  return "$status"
 }
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then

@@ -1,10 +1,98 @@
-# Sourced, not run. Starts what the Wine tests need and stops only that:
+# Sourced, not run. The Wine set-up of every script and test:
+#   on sourcing          decides which Windows builds this machine's Wine can
+#                        run and sets Wine up for that (below); exports
+#                        WINEDEBUG, WINEDLLOVERRIDES and WINEARCH
+#   wine_prefix_make DIR a new prefix in DIR with a virtual desktop
 #   wine_session_start   Xvfb on a free display, a throw-away Wine prefix with
-#                        a 1024x768 virtual desktop, a persistent wineserver
+#                        a 1024x768 virtual desktop, a persistent wineserver;
+#                        exports DISPLAY and WINEPREFIX for what follows
 #   wine_session_stop    ends that wineserver and that Xvfb, removes the prefix
-# Exports DISPLAY, WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES for what follows.
+#   wine_session_wait    polls a condition until a deadline
+#   wine_inspect, wine_x_focus_is, wine_process_ended: looking at a running
+#                        Kerrow from outside (the demo of run.sh, the tests)
+#
+# 32-bit Linux programs. Debian's `wine` (and `wineboot`, `winepath`, ...,
+# which go through `wine-stable`) starts the 32-bit loader /usr/lib/wine/wine
+# whenever wine32 is installed, for 64-bit programs too. Some kernels refuse
+# 32-bit Linux programs ("cannot execute binary file: Exec format error",
+# also from /lib/ld-linux.so.2); there every Wine command ends with exit code
+# 126 and no other word. Wine's 64-bit loader works there: it makes a 64-bit
+# prefix (wineboot warns once that syswow64's rundll32 cannot start) and runs
+# x86_64 programs. Wine 8 cannot run an i686 program without the 32-bit
+# loader, and fails at it silently: wine64 starts it in its experimental
+# wow64 mode, cannot load syswow64's ntdll.dll and ends with exit code 0,
+# having run nothing (seen under a bind mount of a foreign ELF file over
+# /usr/lib/wine/wine in a private mount namespace). So a test of the i686
+# build there would pass without running: such a tier is left out, never
+# tried. The set-up tries the 32-bit loader once (`--version` needs no
+# prefix and no display) and, where it does not start:
+#  - puts a folder of stand-ins for wine, wine-stable and wineboot first on
+#    PATH, which start /usr/lib/wine/wine64 with WINELOADER set to it (as
+#    Debian's wrapper does where only wine64 is installed). Everything started
+#    from here inherits them: the tests, and the scripts/wine-run.sh that
+#    ctest runs Windows test programs through. wineserver needs none: its
+#    wrapper prefers the 64-bit server. The stand-ins are written into the
+#    build folder; nothing outside the project and /tmp is changed;
+#  - KERROW_WINE_ARCHS is "x86_64" instead of "i686 x86_64", and
+#    KERROW_WINE_NO_I686 says why (empty where the i686 build runs).
+# KERROW_WINE64_ONLY=1 takes the 64-bit-only path on any machine, to try it
+# where 32-bit programs do run. Every call of wine, wineboot and the test
+# programs then goes through the 64-bit loader, but Wine itself still starts
+# the 32-bit loader by its own path for the 32-bit parts of a prefix
+# (syswow64's rundll32 while wineboot sets the prefix up): WINELOADER does not
+# change that in Wine 8, so such a machine gets those parts, unlike one whose
+# kernel refuses them. The decision is exported: scripts and tests started
+# from here (which source this file again) keep it.
 
 KERROW_DESKTOP_SIZE=${KERROW_DESKTOP_SIZE:-1024x768}
+KERROW_WINE32_LOADER=/usr/lib/wine/wine
+KERROW_WINE64_LOADER=/usr/lib/wine/wine64
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+export WINEARCH=win64
+
+# wine_setup: the decision above, once per process tree.
+wine_setup() {
+  [ -z "${KERROW_WINE_ARCHS:-}" ] || return 0
+  local reason="" out
+  if [ "${KERROW_WINE64_ONLY:-}" = 1 ]; then
+    reason="KERROW_WINE64_ONLY=1 asks for Wine's 64-bit loader only"
+  elif [ ! -x "$KERROW_WINE32_LOADER" ]; then
+    reason="Wine's 32-bit loader $KERROW_WINE32_LOADER is not installed"
+  elif ! out=$("$KERROW_WINE32_LOADER" --version 2>&1 </dev/null); then
+    reason="this machine does not run 32-bit Linux programs ($KERROW_WINE32_LOADER --version: ${out##*: })"
+  fi
+  if [ -z "$reason" ]; then
+    export KERROW_WINE_ARCHS="i686 x86_64" KERROW_WINE_NO_I686=""
+    return 0
+  fi
+  if [ ! -x "$KERROW_WINE64_LOADER" ]; then
+    echo "wine-session: no Wine loader runs here: $reason, and $KERROW_WINE64_LOADER is not installed" >&2
+    return 1
+  fi
+
+  local shims
+  shims=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine64-only
+  mkdir -p "$shims" || return 1
+  wine_shim "$shims/wine" '"$@"'
+  wine_shim "$shims/wine-stable" '"$@"'
+  wine_shim "$shims/wineboot" 'wineboot "$@"'
+  export KERROW_WINE_ARCHS="x86_64" KERROW_WINE_NO_I686=$reason
+  export WINELOADER=$KERROW_WINE64_LOADER
+  export PATH="$shims:$PATH"
+}
+
+# wine_shim FILE ARGS: a stand-in that runs the 64-bit loader with ARGS.
+# Written beside and then moved, so that a run beside this one never finds
+# half a file.
+wine_shim() {
+  printf '#!/bin/sh\n# Made by scripts/wine-session.sh: Wine through its 64-bit loader only.\nWINELOADER=%s\nexport WINELOADER\nexec %s %s\n' \
+    "$KERROW_WINE64_LOADER" "$KERROW_WINE64_LOADER" "$2" >"$1.$$" &&
+    chmod +x "$1.$$" && mv -f "$1.$$" "$1"
+}
+
+wine_setup || return 1
 
 wine_session_free_display() {
   local n
@@ -28,38 +116,51 @@ wine_session_wait() {
   done
 }
 
+# wine_prefix_make DIR: a new prefix in DIR (exported as WINEPREFIX) whose
+# programs open in one virtual desktop of KERROW_DESKTOP_SIZE. Returns once
+# Wine's background processes of the set-up have ended. wineboot's output is
+# in DIR/wineboot.log, and shown if it fails.
+wine_prefix_make() {
+  export WINEPREFIX=$1
+  mkdir -p "$WINEPREFIX" || return 1
+  # Wine's background processes keep the descriptors of whoever starts them:
+  # give them none of ours.
+  if ! wineboot -i </dev/null >"$WINEPREFIX/wineboot.log" 2>&1; then
+    tail -n 20 "$WINEPREFIX/wineboot.log" >&2
+    echo "wine-session: wineboot -i failed for $WINEPREFIX (log $WINEPREFIX/wineboot.log)" >&2
+    return 1
+  fi
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1 &&
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$KERROW_DESKTOP_SIZE" /f \
+      </dev/null >/dev/null 2>&1 ||
+    { echo "wine-session: could not set the virtual desktop in $WINEPREFIX" >&2; return 1; }
+  # The desktop wineboot opened has no such window: let it end first.
+  wineserver -w
+}
+
 wine_session_start() {
   local n
-  n=$(wine_session_free_display) || { echo "no free X display" >&2; return 1; }
+  n=$(wine_session_free_display) || { echo "wine-session: no free X display" >&2; return 1; }
   KERROW_XVFB_LOG=$(mktemp /tmp/kerrow-xvfb.XXXXXX)
   Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$KERROW_XVFB_LOG" 2>&1 &
   KERROW_XVFB_PID=$!
   export DISPLAY=":$n"
   wine_session_wait 20 xdpyinfo -display "$DISPLAY" \
     || wine_session_wait 1 test -e "/tmp/.X11-unix/X$n" \
-    || { echo "Xvfb did not start on $DISPLAY" >&2; return 1; }
+    || { cat "$KERROW_XVFB_LOG" >&2; echo "wine-session: Xvfb did not start on $DISPLAY" >&2; return 1; }
 
-  export WINEPREFIX
-  WINEPREFIX=$(mktemp -d /tmp/kerrow-wine.XXXXXX)
-  export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
-  export WINEARCH=win64
-  # Wine's background processes keep the descriptors of whoever starts them:
-  # give them none of ours.
-  wineboot -i </dev/null >"$WINEPREFIX/wineboot.log" 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$KERROW_DESKTOP_SIZE" /f \
-    </dev/null >/dev/null 2>&1
-  wineserver -w
+  KERROW_SESSION_PREFIX=$(mktemp -d /tmp/kerrow-wine.XXXXXX)
+  wine_prefix_make "$KERROW_SESSION_PREFIX" || return 1
   # Keep one server for the whole run instead of one per test.
   wineserver -p </dev/null >/dev/null 2>&1
 }
 
+# Stops only what wine_session_start started: never a prefix it did not make.
 wine_session_stop() {
-  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
-    wineserver -k </dev/null >/dev/null 2>&1 || true
-    wineserver -w </dev/null >/dev/null 2>&1 || true
-    rm -rf "$WINEPREFIX"
+  if [ -n "${KERROW_SESSION_PREFIX:-}" ] && [ -d "$KERROW_SESSION_PREFIX" ]; then
+    WINEPREFIX=$KERROW_SESSION_PREFIX wineserver -k </dev/null >/dev/null 2>&1 || true
+    WINEPREFIX=$KERROW_SESSION_PREFIX wineserver -w </dev/null >/dev/null 2>&1 || true
+    rm -rf "$KERROW_SESSION_PREFIX"
   fi
   if [ -n "${KERROW_XVFB_PID:-}" ]; then
     kill "$KERROW_XVFB_PID" 2>/dev/null || true
@@ -67,3 +168,35 @@ wine_session_stop() {
   fi
   rm -f "${KERROW_XVFB_LOG:-}"
 }
+
+# wine_inspect INSPECTOR OUTFILE VERB...: runs the inspector
+# (tests/helpers/inspector.cpp) and prints what it said; its exit code is the
+# inspector's. Wine's background processes keep the descriptors of the
+# command that starts them, so its output goes through OUTFILE, never a pipe.
+# Now and then, under load, Wine fails to start a program at all
+# ("Application could not be started ... Internal error"): that is no answer
+# of the inspector, which is then started again.
+wine_inspect() {
+  local inspector=$1 out=$2 status attempt
+  shift 2
+  for attempt in 1 2 3; do
+    status=0
+    wine "$inspector" "$@" </dev/null >"$out" 2>&1 || status=$?
+    grep -q '^Application could not be started' "$out" || break
+  done
+  tr -d '\r' <"$out"
+  return $status
+}
+
+# wine_x_focus_is TITLE: whether the X input focus is on the X window of the
+# Windows window TITLE. Wine moves it there a little after it activates the
+# window; keys sent before that can be lost.
+wine_x_focus_is() {
+  local focus
+  focus=$(xdotool getwindowfocus -f 2>/dev/null) &&
+    [ "$(xdotool getwindowname "$focus" 2>/dev/null)" = "$1" ]
+}
+
+# wine_process_ended PID: the process has ended (gone, or a zombie not yet
+# waited for).
+wine_process_ended() { [ ! -e "/proc/$1" ] || grep -q '^State:[[:space:]]*Z' "/proc/$1/status" 2>/dev/null; }

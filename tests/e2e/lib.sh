@@ -53,21 +53,8 @@ step() { echo "-- $*"; }
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-session.sh"
 wait_for() { wine_session_wait "$@"; }
 
-# Wine's background processes keep the descriptors of the command that starts
-# them, so its output goes through a file, never a pipe. Now and then, under
-# load, Wine fails to start a program at all ("Application could not be
-# started ... Internal error"): that is no answer of the inspector, which is
-# then started again.
-inspect() {
-  local status attempt
-  for attempt in 1 2 3; do
-    status=0
-    wine "$INSPECTOR" "$@" </dev/null >"$OUT/inspector.txt" 2>&1 || status=$?
-    grep -q '^Application could not be started' "$OUT/inspector.txt" || break
-  done
-  tr -d '\r' <"$OUT/inspector.txt"
-  return $status
-}
+# inspect VERB...: the inspector's answer (see wine_inspect).
+inspect() { wine_inspect "$INSPECTOR" "$OUT/inspector.txt" "$@"; }
 
 # expect SECONDS KEY=VALUE...: waits until the popup's state shows every pair;
 # the state is then in $OUT/state.txt (see state_of).
@@ -82,7 +69,7 @@ expect() {
 
 state_of() { sed -n "s/^$1=//p" "$OUT/state.txt"; }
 
-exited() { [ ! -e "/proc/$1" ] || grep -q '^State:[[:space:]]*Z' "/proc/$1/status"; }
+exited() { wine_process_ended "$1"; }
 
 desktop_window() { xdotool search --name 'Wine desktop' | head -n 1; }
 
@@ -156,11 +143,7 @@ stop_kerrow() {
 # a little after the activation; keys sent before that can be lost, or a late
 # focus change can activate the window it comes from again. So keys are only
 # sent once the X focus is where the activation put it.
-x_focus_is() {
-  local focus
-  focus=$(xdotool getwindowfocus -f 2>/dev/null) &&
-    [ "$(xdotool getwindowname "$focus" 2>/dev/null)" = "$1" ]
-}
+x_focus_is() { wine_x_focus_is "$1"; }
 x_focus_left_popup() { ! x_focus_is "Kerrow by Pellam"; }
 wait_x_focus() { wait_for 10 "$@" || fail "the X input focus did not follow: $*"; }
 

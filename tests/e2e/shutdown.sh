@@ -6,19 +6,16 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/../../scripts/wine-session.sh"
 
 outerPrefix=$WINEPREFIX
+# wine_session_stop stops only what this scenario's wine_session_start started.
+KERROW_XVFB_PID=
+KERROW_SESSION_PREFIX=
 stop_own_session() {
-  # Only a prefix this scenario made is ever stopped and removed.
-  if [ "$WINEPREFIX" != "$outerPrefix" ]; then
-    wine_session_stop
-  elif [ -n "${KERROW_XVFB_PID:-}" ]; then
-    kill "$KERROW_XVFB_PID" 2>/dev/null || true
-  fi
+  wine_session_stop
   cleanup
 }
 trap stop_own_session EXIT
 
 step "a Wine session of its own"
-KERROW_XVFB_PID=
 wine_session_start || fail "no Wine session"
 [ "$WINEPREFIX" != "$outerPrefix" ] && [ -d "$WINEPREFIX" ] || fail "not in a prefix of this scenario"
 

@@ -8,12 +8,14 @@
 set -uo pipefail
 
 runner=$1
+# Wine as the session set it up: through the 64-bit loader where this machine
+# does not run 32-bit programs.
+source "$(dirname "$0")/../../scripts/wine-session.sh" || exit 1
 deadline=60
 prefix=$(mktemp -d /tmp/kerrow-end-session.XXXXXX) || exit 1
 marker=.made-by-end-session-test
 touch "$prefix/$marker"
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+export WINEPREFIX=$prefix
 
 own_prefix() {
   [[ ${WINEPREFIX:-} == /tmp/kerrow-end-session.* && $WINEPREFIX == "$prefix" &&
