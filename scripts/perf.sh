@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Measures Kerrow against the floor and prints the tables of docs/performance.md:
 #  - under Wine, in one desktop: start-up, hot key to visible, keystroke to
-#    icon and private memory of kerrow.exe (i686) against tests/perf/floor.cpp,
-#    alternating the two (tests/perf/floor_compare.sh); only where this
+#    icon and private memory of kerrow.exe (i686) against bench/floor.cpp,
+#    alternating the two (bench/floor_compare.sh); only where this
 #    machine's Wine runs the i686 build (scripts/wine-session.sh);
 #  - natively (Release): loading link.dat against reading the file and finding
-#    its line ends, and resolving a key (tests/bench/load_bench.cpp).
+#    its line ends, and resolving a key (bench/load_bench.cpp).
 # KERROW_PERF_ALTERNATIONS (20), KERROW_PERF_ROUNDS (1000) and
 # KERROW_BENCH_REPETITIONS (10) set the amounts. Takes about 15 minutes.
 set -euo pipefail
@@ -26,8 +26,8 @@ if [ -n "$KERROW_WINE_NO_I686" ]; then
 else
   trap wine_session_stop EXIT
   wine_session_start
-  bash tests/perf/floor_compare.sh build/windows/kerrow.exe build/windows/tests/perf/floor.exe \
-    build/windows/tests/perf/perf_probe.exe build/bench/xlatency \
+  bash bench/floor_compare.sh build/windows/kerrow.exe build/windows/bench/floor.exe \
+    build/windows/bench/perf_probe.exe build/bench/xlatency \
     "${KERROW_PERF_ALTERNATIONS:-20}" "${KERROW_PERF_ROUNDS:-1000}"
   wine_session_stop
   trap - EXIT

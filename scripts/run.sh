@@ -67,9 +67,6 @@ run_on_display() {
 
 run_demo() {
   local demo=$root/build/demo
-  local inspector=$build/tests/helpers/inspector.exe
-  [ -x "$inspector" ] ||
-    step_failed "the demo needs $inspector (GoogleTest's sources in /usr/src/googletest turn the tests on)"
   rm -rf "$demo"
   mkdir -p "$demo"
   trap wine_session_stop EXIT
@@ -77,26 +74,16 @@ run_demo() {
   step "start a Wine session" wine_session_start
 
   step_begin "demo" "$demo/wine.log (Kerrow's Wine output)"
-  inspect() { wine_inspect "$inspector" "$demo/inspector.txt" "$@"; }
-  state_of() { sed -n "s/^$1=//p" "$demo/state.txt"; }
-  x_focus_on_popup() { wine_x_focus_is "Kerrow by Pellam"; }
-  x_focus_left_popup() { ! x_focus_on_popup; }
+  wait_for() { wine_session_wait 20 "$@" || step_failed "not within 20 s: $*"; }
+  popup_hidden() { [ -z "$(kerrow_popup)" ]; }
   # Keys are sent only once the X focus is where the activation put it.
   show() {
     xdotool key alt+space
-    expect visible=1 focus=edit
-    wine_session_wait 10 x_focus_on_popup || step_failed "the popup did not get the keyboard"
+    wait_for wine_x_focus_is "Kerrow by Pellam"
   }
-  expect() {
-    inspect expect 20 "$@" >"$demo/state.txt" ||
-      step_failed "expected $*; the popup shows: $(tr '\n' ' ' <"$demo/state.txt")"
-  }
-  # shot NAME: the desktop around the popup, three times enlarged.
+  # shot NAME: the desktop around the popup's bottom-right corner, three times enlarged.
   shot() {
-    local x=$(($(state_of x) - 40)) y=$(($(state_of y) - 30))
-    x=$((x < $(state_of dw) - 160 ? x : $(state_of dw) - 160))
-    y=$((y < $(state_of dh) - 60 ? y : $(state_of dh) - 60))
-    import -window root -crop "160x60+$x+$y" +repage -filter point -resize 300% "$demo/$1.png"
+    import -window root -crop "160x60+864+708" +repage -filter point -resize 300% "$demo/$1.png"
     echo "  $demo/$1.png"
   }
 
@@ -104,36 +91,36 @@ run_demo() {
   rm -f "$run/Kerrow.ini"
   (cd "$run" && exec wine kerrow.exe </dev/null >"$demo/wine.log" 2>&1) &
   local kerrow=$!
-  inspect ready 60 >/dev/null || step_failed "Kerrow did not start"
+  wait_for xdotool search --name 'Wine desktop'
   xdotool windowfocus --sync "$(xdotool search --name 'Wine desktop' | head -n 1)"
+  # Alt+Space reaches Kerrow once it has registered it.
+  for _ in $(seq 30); do
+    ! wine_process_ended "$kerrow" || step_failed "Kerrow ended at start"
+    xdotool key alt+space
+    ! wine_session_wait 1 wine_x_focus_is "Kerrow by Pellam" || break
+  done
+  wait_for wine_x_focus_is "Kerrow by Pellam"
 
   echo "Screenshots:"
-  show
   shot 1-alt-space
-  local key
-  key=$(program_key)
-  xdotool type --delay 50 "$key"
-  expect text="${key^^}" icon=painted
+  xdotool type --delay 50 "$(program_key)"
+  wait_for kerrow_icon_painted
   shot 2-typed-key
   xdotool key Escape
-  expect visible=0
-  wine_session_wait 10 x_focus_left_popup || step_failed "the X input focus stayed on the hidden popup"
+  wait_for popup_hidden
   shot 3-escape
 
+  show
+  local key
   key=$(exit_key)
-  if [ -n "$key" ]; then
-    show
-    xdotool type --delay 50 "$key"
-    xdotool key Return
-  else
-    inspect close >/dev/null
-  fi
-  wine_session_wait 20 wine_process_ended "$kerrow" || step_failed "Kerrow did not end"
+  [ -n "$key" ] || step_failed "link.dat gives #exit no key"
+  xdotool type --delay 50 "$key"
+  xdotool key Return
+  wait_for wine_process_ended "$kerrow"
   local status=0
   wait "$kerrow" || status=$?
   echo "Kerrow ended with exit code $status"
   [ "$status" -eq 0 ] || step_failed "Kerrow ended with exit code $status"
-  rm -f "$demo/inspector.txt" "$demo/state.txt"
 }
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then

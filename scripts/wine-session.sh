@@ -8,8 +8,10 @@
 #                        exports DISPLAY and WINEPREFIX for what follows
 #   wine_session_stop    ends that wineserver and that Xvfb, removes the prefix
 #   wine_session_wait    polls a condition until a deadline
-#   wine_inspect, wine_x_focus_is, wine_process_ended: looking at a running
-#                        Kerrow from outside (the demo of run.sh, the tests)
+#   kerrow_popup, kerrow_icon_painted, wine_geometry, wine_x_focus_is,
+#                        wine_process_ended: looking at a running Kerrow
+#                        from outside, through X (the demo of run.sh, the
+#                        end-to-end test)
 #
 # 32-bit Linux programs. Debian's `wine` (and `wineboot`, `winepath`, ...,
 # which go through `wine-stable`) starts the 32-bit loader /usr/lib/wine/wine
@@ -151,6 +153,10 @@ wine_session_start() {
 
   KERROW_SESSION_PREFIX=$(mktemp -d /tmp/kerrow-wine.XXXXXX)
   wine_prefix_make "$KERROW_SESSION_PREFIX" || return 1
+  # Wine's recycle bin is the freedesktop.org trash under XDG_DATA_HOME: the
+  # session's own, so that no test empties the host's.
+  export XDG_DATA_HOME=$KERROW_SESSION_PREFIX/xdg-data
+  mkdir -p "$XDG_DATA_HOME/Trash/files" "$XDG_DATA_HOME/Trash/info"
   # Keep one server for the whole run instead of one per test.
   wineserver -p </dev/null >/dev/null 2>&1
 }
@@ -169,23 +175,22 @@ wine_session_stop() {
   rm -f "${KERROW_XVFB_LOG:-}"
 }
 
-# wine_inspect INSPECTOR OUTFILE VERB...: runs the inspector
-# (tests/helpers/inspector.cpp) and prints what it said; its exit code is the
-# inspector's. Wine's background processes keep the descriptors of the
-# command that starts them, so its output goes through OUTFILE, never a pipe.
-# Now and then, under load, Wine fails to start a program at all
-# ("Application could not be started ... Internal error"): that is no answer
-# of the inspector, which is then started again.
-wine_inspect() {
-  local inspector=$1 out=$2 status attempt
-  shift 2
-  for attempt in 1 2 3; do
-    status=0
-    wine "$inspector" "$@" </dev/null >"$out" 2>&1 || status=$?
-    grep -q '^Application could not be started' "$out" || break
-  done
-  tr -d '\r' <"$out"
-  return $status
+# kerrow_popup: the X window of Kerrow's popup while it is shown, else nothing.
+kerrow_popup() { xdotool search --onlyvisible --name '^Kerrow by Pellam$' | head -n 1; }
+
+# wine_geometry WINDOW: sets X, Y, WIDTH and HEIGHT of an X window on the
+# screen (xdotool's own doubles the position of a window inside Wine's
+# desktop window). False for no window.
+wine_geometry() {
+  [ -n "$1" ] && eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { print "X=" $4 }
+    /Absolute upper-left Y/ { print "Y=" $4 } /Width:/ { print "WIDTH=" $2 } /Height:/ { print "HEIGHT=" $2 }')"
+}
+
+# kerrow_icon_painted: some pixel of the popup's 16x16 icon area (inside its
+# one-pixel border) is not the popup's light grey.
+kerrow_icon_painted() {
+  wine_geometry "$(kerrow_popup)" && import -window root -crop "16x16+$((X + 1))+$((Y + 1))" txt:- |
+    awk 'NR > 1 && $3 !~ /^#(C0)+$/ { n++ } END { exit !n }'
 }
 
 # wine_x_focus_is TITLE: whether the X input focus is on the X window of the

@@ -1,8 +1,6 @@
-// A helper for the end-session test script, run inside a Wine prefix of its
-// own:
-//   builtin_runner --sentinel READY   writes the file READY, then waits in a
-//                                     message loop until something ends it
-//   builtin_runner VALUE              runs VALUE as Enter would run it
+// For the end-session test, in a Wine prefix of its own:
+//   builtin_runner VALUE        runs VALUE as Enter runs a resolved command
+//   builtin_runner --wait FILE  writes FILE, then waits until something ends it
 #include <windows.h>
 
 #include <cstdio>
@@ -13,20 +11,15 @@
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--sentinel") == 0) {
-        std::FILE* ready = std::fopen(argv[2], "wb");
-        if (!ready)
-            return 1;
-        std::fclose(ready);
+    if (argc == 3 && std::strcmp(argv[1], "--wait") == 0) {
+        std::fclose(std::fopen(argv[2], "wb"));
         MSG message;
-        while (GetMessageA(&message, nullptr, 0, 0) > 0)
-            DispatchMessageA(&message);
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) { }
         return 0;
     }
-    if (argc != 2)
+    if (argc != 2 ||
+        !SplitCommandValue(argv[1], gCurrentCommand.command, gCurrentCommand.arguments))
         return 2;
-    if (!SplitCommandValue(argv[1], gCurrentCommand.command, gCurrentCommand.arguments))
-        return 3;
     RunCurrentCommand();
     return 0;
 }

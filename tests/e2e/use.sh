@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# A person's use of the real kerrow.exe in the Wine desktop, through real X
+# input: Alt+Space, typing and the icon it shows, Enter, Escape, clicking
+# another program, a link.dat saved while hidden, dragging, #exit and the
+# place it saves, a second copy. Needs a Wine session (scripts/wine-session.sh).
+# Usage: use.sh KERROW.EXE RECORDER.EXE
+set -euo pipefail
+source "$(dirname "$0")/../../scripts/wine-session.sh"
+dir=$(mktemp -d /tmp/kerrow-e2e.XXXXXX)
+trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
+cp "$1" "$2" "$dir/"
+fail() {
+  import -window root /tmp/kerrow-e2e-failure.png && echo "screen: /tmp/kerrow-e2e-failure.png" >&2
+  echo "FAIL: $*" >&2
+  exit 1
+}
+wait_for() { wine_session_wait 20 "$@" || fail "not within 20 s: $*"; }
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+export KERROW_RECORDER_LOG=$(windows_path "$dir/recorder.log")
+recorder=$(windows_path "$dir/recorder.exe")
+start() { (cd "$dir" && exec wine kerrow.exe </dev/null >>"$dir/wine.log" 2>&1) & }
+hidden() { [ -z "$(kerrow_popup)" ]; }
+at() { wine_geometry "$(kerrow_popup)" && [ "$X,$Y" = "$1,$2" ]; }
+painted() { kerrow_icon_painted; }
+grey() { ! painted; }
+show() {
+  xdotool key alt+space
+  wait_for wine_x_focus_is "Kerrow by Pellam"
+}
+type_key() {
+  xdotool type --delay 50 "$1"
+  wait_for "$2"
+}
+# launched N ARGS: the Nth start of the recorder was in its folder with ARGS.
+recorded() { [ "$(cat "$dir/recorder.log" 2>/dev/null | wc -l)" -eq "$1" ]; }
+launched() {
+  wait_for recorded $((2 * $1))
+  [ "$(tr -d '\r' <"$dir/recorder.log" | sed -n "$((2 * $1 - 1)),$((2 * $1))p" | tr '\n' '|')" = \
+    "$(windows_path "$dir")|\"$recorder\"$2|" ] || fail "recorder: $(cat "$dir/recorder.log")"
+}
+ended_with() {
+  wait_for wine_process_ended "$1"
+  local status=0
+  wait "$1" || status=$?
+  [ "$status" -eq "$2" ] || fail "exit code $status, not $2"
+}
+
+printf '%s\n' "rec	$recorder	--alpha \"two words\" " "bye	#exit" >"$dir/link.dat"
+start
+kerrow=$!
+wait_for xdotool search --name 'Wine desktop'
+xdotool windowfocus --sync "$(xdotool search --name 'Wine desktop' | head -n 1)"
+for _ in $(seq 20); do # Alt+Space reaches Kerrow once it has registered it
+  ! wine_process_ended $kerrow || fail "Kerrow ended"
+  xdotool key alt+space
+  ! wine_session_wait 1 wine_x_focus_is "Kerrow by Pellam" || break
+done
+wine_geometry "$(kerrow_popup)" && [ $((X + WIDTH)),$((Y + HEIGHT)) = 1024,768 ] || fail "not in the corner"
+type_key re grey
+type_key c painted
+type_key xy grey
+xdotool key BackSpace
+wait_for painted
+xdotool key Return
+launched 1 ' --alpha "two words" '
+wait_for grey
+type_key x grey
+xdotool key Escape
+wait_for hidden
+printf '%s\n' "new	$recorder	new" "bye	#exit" >"$dir/link.dat"
+show
+type_key new painted
+xdotool key Return
+launched 2 ' new'
+
+(cd "$dir" && exec wine notepad.exe </dev/null >>"$dir/wine.log" 2>&1) &
+wait_for wine_x_focus_is "Untitled - Notepad"
+show
+wine_geometry "$(xdotool search --onlyvisible --name Notepad | head -n 1)"
+xdotool mousemove $((X + 60)) $((Y + 60)) click 1
+wait_for hidden
+show
+wine_geometry "$(kerrow_popup)"
+xdotool mousemove $((X + 9)) $((Y + 9)) mousedown 1 mousemove 500 400 mousemove 300 200 mouseup 1
+wait_for at 291 191
+type_key bye painted
+xdotool key Return
+ended_with $kerrow 0
+start
+kerrow=$!
+wait_for at 291 191
+start
+ended_with $! 1
+show
+type_key bye painted
+xdotool key Return
+ended_with $kerrow 0

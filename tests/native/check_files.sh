@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# kerrow-check on the link files in tests/data: the table on stdout byte for
+# byte (NAME.table), each finding on its line and naming what NAME.findings
+# says ("LINE [TEXT]"), the exit code; then its exit codes for its arguments.
+# The Windows build also looks for the targets: NAME.findings-windows, where
+# there is one, is what it must find instead.
+# Usage: check_files.sh [native|windows] KERROW-CHECK (wine runs kerrow-check.exe)
+set -uo pipefail
+kind=$1 checker=$(realpath "$2")
+data=$(cd "$(dirname "$0")/../data" && pwd)
+work=$(mktemp -d /tmp/kerrow-check.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+launcher=()
+[ "$kind" = native ] || launcher=(wine)
+run() { (cd "$data" && "${launcher[@]}" "$checker" "$@" </dev/null >"$work/out" 2>"$work/err"); }
+
+for file in "$data"/*.dat; do
+  name=$(basename "$file" .dat)
+  expected=$data/$name.findings
+  [ "$kind" = windows ] && [ -e "$expected-windows" ] && expected=$expected-windows
+  run "$name.dat"
+  code=$?
+  [ "$code" -eq "$([ -s "$expected" ] && echo 1 || echo 0)" ] || fail "$name: exit code $code"
+  cmp -s "$work/out" "$data/$name.table" || fail "$name: the table differs"
+  tr -d '\r' <"$work/err" >"$work/findings"
+  [ "$(wc -l <"$work/findings")" -eq "$(wc -l <"$expected")" ] || fail "$name: $(cat "$work/findings")"
+  paste -d '\n' "$expected" "$work/findings" | while read -r line text && IFS= read -r finding; do
+    [[ $finding == "$name.dat:$line: "*"$text"* ]] || echo "FAIL: $name: '$finding' is not '$line $text'"
+  done | grep -a . && status=1
+done
+for arguments in "--help:0" "-x reader.dat:2" "reader.dat utf16.dat:2" "missing.dat:2" "-- utf16.dat:1"; do
+  run ${arguments%:*}
+  code=$?
+  [ "$code" -eq "${arguments##*:}" ] || fail "kerrow-check ${arguments%:*}: exit code $code"
+done
+exit $status
