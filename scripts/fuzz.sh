@@ -9,7 +9,7 @@
 # --keep-corpus: the inputs that reached new code are then merged back into
 # tests/fuzz/corpus, to be reviewed and committed.
 # Exits non-zero on a crash, a sanitizer report or a broken invariant; a
-# reproducer is then left in build/fuzz/tests/fuzz/run/artifacts/.
+# reproducer is then left in build/fuzz/run/artifacts/.
 set -euo pipefail
 
 usage() {
@@ -30,4 +30,27 @@ done
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)"
-bash tests/fuzz/run_fuzz.sh build/fuzz/tests/fuzz/link_fuzz "$seconds" $keepCorpus
+fuzzer=$PWD/build/fuzz/tests/fuzz/link_fuzz
+repoCorpus=$PWD/tests/fuzz/corpus
+work=$PWD/build/fuzz/run
+corpus=$work/corpus
+artifacts=$work/artifacts
+log=$work/link_fuzz.log
+rm -rf "$work"
+mkdir -p "$corpus" "$artifacts"
+cp "$repoCorpus/"* "$corpus/"
+
+status=0
+UBSAN_OPTIONS=print_stacktrace=1 \
+  "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 \
+  -artifact_prefix="$artifacts/" "$corpus" >"$log" 2>&1 || status=$?
+if [ "$status" -ne 0 ]; then
+  tail -n 40 "$log" >&2
+  echo "fuzz: FAILED (exit $status) after ${seconds}s; log $log, reproducer in $artifacts/" >&2
+  exit 1
+fi
+if [ -n "$keepCorpus" ]; then
+  "$fuzzer" -merge=1 "$repoCorpus" "$corpus" >>"$log" 2>&1
+fi
+runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+echo "fuzz: link_fuzz ran ${runs:-?} inputs in ${seconds}s, no failure"

@@ -2,10 +2,13 @@
 // working directory and the built-in names.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <fstream>
 
 #include "commands/command_text.h"
-#include "support.h"
+#include "table/shortcut_table.h"
 
 using namespace std::string_literals;
 
@@ -13,8 +16,10 @@ namespace {
 
 ShortcutTable TableFrom(const std::string& bytes, ShortcutTable table = {})
 {
-    const TempFile file(bytes);
-    EXPECT_TRUE(MergeLinkFile(table, file.path.c_str()));
+    const std::string path = "/tmp/kerrow-test-" + std::to_string(getpid());
+    std::ofstream(path, std::ios::binary) << bytes;
+    EXPECT_TRUE(MergeLinkFile(table, path.c_str()));
+    unlink(path.c_str());
     return table;
 }
 
@@ -48,7 +53,7 @@ TEST(LinkFile, BytesToTable)
         {"F\t" + kPast + "xx\r\nB\tb", {{"F", kPast + "xx"}, {"B", "b"}}},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(TableFrom(row.bytes), row.table) << Shown(row.bytes);
+        EXPECT_EQ(TableFrom(row.bytes), row.table) << "row " << &row - rows;
 }
 
 TEST(LinkFile, ReloadMergesAndAMissingFileChangesNothing)
