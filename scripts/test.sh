@@ -50,6 +50,7 @@ summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$
   tail -n 1 || true)
 
 echo
+bash scripts/count-lines.sh
 echo "$tiers"
 [ -n "$summary" ] || step_failed "ctest ended with exit code $status and no summary"
 if [ "$status" -ne 0 ]; then
