@@ -14,9 +14,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 source scripts/steps.sh
 
-step "install the Debian packages" bash scripts/install-deps.sh run
-step_begin "set up Wine"
-source scripts/wine-session.sh
+steps_prepare run
 if [ -z "$KERROW_WINE_NO_I686" ]; then
   preset=windows
   echo "Running the i686 build (build/windows/kerrow.exe)."

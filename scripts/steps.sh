@@ -48,3 +48,11 @@ step_trap() {
   step_failed "\"$command\" ended with exit code $status (line $line)"
 }
 trap 'step_trap $? "$BASH_COMMAND" $LINENO' ERR
+
+# steps_prepare run|test: installs the Debian packages of the README command
+# and sets Wine up (scripts/wine-session.sh).
+steps_prepare() {
+  step "install the Debian packages" bash scripts/install-deps.sh "$1"
+  step_begin "set up Wine"
+  source scripts/wine-session.sh
+}

@@ -13,9 +13,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 source scripts/steps.sh
 
-step "install the Debian packages" bash scripts/install-deps.sh test
-step_begin "set up Wine"
-source scripts/wine-session.sh
+steps_prepare test
 
 jobs=$(nproc)
 for preset in native fuzz bench windows windows64; do

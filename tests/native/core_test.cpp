@@ -110,22 +110,23 @@ TEST(CommandText, WorkingDirectoryEndsAtTheLastBackslash)
 
 TEST(CommandText, BuiltinNamesMatchWholeIgnoringAsciiCase)
 {
-    const std::pair<const char*, Builtin> rows[] = {
-        {"#exit", Builtin::Exit},
-        {"#RELOAD", Builtin::Reload},
-        {"#ShutDown", Builtin::Shutdown},
-        {"#reBoot", Builtin::Reboot},
-        {"#Empty", Builtin::EmptyRecycleBin},
-        {"#CLOSEall", Builtin::CloseAll},
-        {"#exit ", Builtin::None},
-        {" #exit", Builtin::None},
-        {"#exi", Builtin::None},
-        {"#exits", Builtin::None},
-        {"exit", Builtin::None},
-        {"#EX\xDDT", Builtin::None},
+    const struct {
+        Builtin expected;
+        const char* spellings[3];
+    } rows[] = {
+        {Builtin::Exit, {"#exit", "#EXIT", "#Exit"}},
+        {Builtin::Reload, {"#RELOAD", "#reLoad", "#reload"}},
+        {Builtin::Shutdown, {"#ShutDown", "#shutdown", "#SHUTDOWN"}},
+        {Builtin::Reboot, {"#reBoot", "#REBOOT", "#reboot"}},
+        {Builtin::EmptyRecycleBin, {"#Empty", "#empty", "#EMPTY"}},
+        {Builtin::CloseAll, {"#CLOSEall", "#closeall", "#CloseAll"}},
+        {Builtin::None, {"#exit ", " #exit", "#exi"}},
+        {Builtin::None, {"#exits", "exit", "#EX\xDDT"}},
     };
-    for (const auto& [command, expected] : rows)
-        EXPECT_EQ(MatchBuiltin(command), expected) << command;
+    for (const auto& [expected, spellings] : rows) {
+        for (const char* command : spellings)
+            EXPECT_EQ(MatchBuiltin(command), expected) << command;
+    }
 }
 
 }  // namespace
