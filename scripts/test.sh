@@ -4,7 +4,7 @@
 # display, a throw-away prefix; scripts/wine-session.sh) and runs all the
 # build trees' tests in one ctest run: the native tests under the sanitizers,
 # the fuzzer for a bounded time, then the checks of the two Windows builds'
-# files and their Win32, end-to-end and robustness tests under Wine.
+# files and their Win32 and end-to-end tests under Wine.
 # Where this machine's Wine cannot run the i686 build, its Wine tests are left
 # out (and not counted); a line before the summary says which tiers ran.
 # Ends with ctest's summary line.
@@ -28,7 +28,7 @@ printf 'subdirs("%s")\n' "$root/build/native" "$root/build/fuzz" "$root/build/wi
   "$root/build/windows64" >"$tests/CTestTestfile.cmake"
 
 skipI686=()
-tiers="Wine tiers: i686 and x86_64 both ran (Win32, end-to-end and robustness tests)"
+tiers="Wine tiers: i686 and x86_64 both ran (Win32 and end-to-end tests)"
 if [ -n "$KERROW_WINE_NO_I686" ]; then
   skipI686=(-LE '^wine\.i686$')
   skipped=$(ctest --test-dir "$tests" -N -L '^wine\.i686$' | sed -n 's/^Total Tests: //p')
