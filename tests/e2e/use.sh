@@ -8,7 +8,9 @@ set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-session.sh"
 dir=$(mktemp -d /tmp/kerrow-e2e.XXXXXX)
 trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
-cp "$1" "$2" "$dir/"
+mkdir "$dir/bin"
+cp "$1" "$dir/"
+cp "$2" "$dir/bin/"
 fail() {
   import -window root /tmp/kerrow-e2e-failure.png && echo "screen: /tmp/kerrow-e2e-failure.png" >&2
   echo "FAIL: $*" >&2
@@ -17,7 +19,7 @@ fail() {
 wait_for() { wine_session_wait 20 "$@" || fail "not within 20 s: $*"; }
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 export KERROW_RECORDER_LOG=$(windows_path "$dir/recorder.log")
-recorder=$(windows_path "$dir/recorder.exe")
+recorder=$(windows_path "$dir/bin/recorder.exe")
 start() { (cd "$dir" && exec wine kerrow.exe </dev/null >>"$dir/wine.log" 2>&1) & }
 hidden() { [ -z "$(kerrow_popup)" ]; }
 at() { wine_geometry "$(kerrow_popup)" && [ "$X,$Y" = "$1,$2" ]; }
@@ -36,7 +38,7 @@ recorded() { [ "$(cat "$dir/recorder.log" 2>/dev/null | wc -l)" -eq "$1" ]; }
 launched() {
   wait_for recorded $((2 * $1))
   [ "$(tr -d '\r' <"$dir/recorder.log" | sed -n "$((2 * $1 - 1)),$((2 * $1))p" | tr '\n' '|')" = \
-    "$(windows_path "$dir")|\"$recorder\"$2|" ] || fail "recorder: $(cat "$dir/recorder.log")"
+    "$(windows_path "$dir/bin")|\"$recorder\"$2|" ] || fail "recorder: $(cat "$dir/recorder.log")"
 }
 ended_with() {
   wait_for wine_process_ended "$1"

@@ -5,6 +5,8 @@
 
 #include <shellapi.h>
 
+#include <vector>
+
 #include "commands/run_command.h"
 
 namespace {
@@ -71,6 +73,33 @@ TEST_F(PopupTest, TheBoxTextResolvesToCommandArgumentsAndIcon)
     SetText("B");
     RunCurrentCommand();
     EXPECT_EQ(gShortcutTable.count("NEW"), 1u) << "#reload did not read link.dat";
+}
+
+std::vector<WPARAM> gKeysSeenByBox;
+WNDPROC gBoxProc;
+
+LRESULT CALLBACK NotingBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+        gKeysSeenByBox.push_back(wParam);
+    return CallWindowProcA(gBoxProc, window, message, wParam, lParam);
+}
+
+// The loop step gives Enter, Escape and Alt to the program, never to the box;
+// Alt alone (after the hot key took the Space) comes as WM_SYSKEYDOWN.
+TEST_F(PopupTest, EnterEscapeAndAltNeverReachTheBox)
+{
+    gBoxProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        gPopupState.edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NotingBoxProc)));
+    const std::pair<UINT, WPARAM> keys[] = {{WM_SYSKEYDOWN, VK_MENU},
+                                            {WM_KEYDOWN, VK_MENU},
+                                            {WM_KEYDOWN, VK_RETURN},
+                                            {WM_KEYDOWN, VK_ESCAPE},
+                                            {WM_KEYDOWN, VK_LEFT}};
+    for (const auto& [message, key] : keys)
+        PostMessageA(gPopupState.edit, message, key, 0);
+    Pump();
+    EXPECT_EQ(gKeysSeenByBox, std::vector<WPARAM>{VK_LEFT});
 }
 
 POINT Position()
