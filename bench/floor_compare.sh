@@ -8,7 +8,7 @@
 # spreads and ratios; the raw figures stay in $KERROW_PERF_DATA (and those of
 # every round in $KERROW_PERF_DATA.rounds) if it is set.
 set -euo pipefail
-source "$(dirname "$0")/../../scripts/wine-session.sh"
+source "$(dirname "$0")/../scripts/wine-session.sh"
 
 KERROW_EXE=$(realpath "$1")
 FLOOR_EXE=$(realpath "$2")

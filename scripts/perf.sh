@@ -27,7 +27,7 @@ else
   trap wine_session_stop EXIT
   wine_session_start
   bash bench/floor_compare.sh build/windows/kerrow.exe build/windows/bench/floor.exe \
-    build/windows/bench/perf_probe.exe build/bench/xlatency \
+    build/windows/bench/perf_probe.exe build/bench/bench/xlatency \
     "${KERROW_PERF_ALTERNATIONS:-20}" "${KERROW_PERF_ROUNDS:-1000}"
   wine_session_stop
   trap - EXIT
@@ -35,7 +35,7 @@ fi
 
 # Medians of the repetitions, per line of the file (per key for resolution).
 csv=$(mktemp)
-build/bench/load_bench --benchmark_repetitions="${KERROW_BENCH_REPETITIONS:-10}" \
+build/bench/bench/load_bench --benchmark_repetitions="${KERROW_BENCH_REPETITIONS:-10}" \
   --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null >"$csv"
 echo
 echo "Native, Release, median of ${KERROW_BENCH_REPETITIONS:-10} repetitions:"
