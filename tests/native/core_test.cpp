@@ -21,7 +21,7 @@ ShortcutTable TableFrom(const std::string& bytes, ShortcutTable table = {})
     return table;
 }
 
-constexpr std::size_t kChunk = std::size_t{64} * 1024;  // the reader's read size
+constexpr std::size_t kChunk = std::size_t{64} * 1024;   // the reader's read size
 const std::string kPast = std::string(kChunk - 4, 'f');  // "F\t" + kPast + "\r\n" ends a chunk
 
 // The rules of the reader line by line are checked on tests/data/reader.dat
