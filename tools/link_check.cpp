@@ -69,11 +69,6 @@ std::string_view ByteOrderMarkAtStart(std::string_view text)
     return {};
 }
 
-char UpperCaseByte(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // Orders keys as written the way the launcher tells them apart: letters a-z
 // as A-Z, every other byte as it is.
 struct KeyLess {
@@ -82,8 +77,8 @@ struct KeyLess {
     {
         return std::lexicographical_compare(
             a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-                return static_cast<unsigned char>(UpperCaseByte(x)) <
-                    static_cast<unsigned char>(UpperCaseByte(y));
+                return static_cast<unsigned char>(UpperCaseKeyByte(x)) <
+                    static_cast<unsigned char>(UpperCaseKeyByte(y));
             });
     }
 };
@@ -318,9 +313,9 @@ bool IsAbsoluteTarget(std::string_view command)
     const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
     if (command.size() < 3)
         return false;
-    const char drive = UpperCaseByte(command[0]);
-    const bool driveLetter =
-        drive >= 'A' && drive <= 'Z' && command[1] == ':' && isSeparator(command[2]);
+    const char drive = command[0];
+    const bool letter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
+    const bool driveLetter = letter && command[1] == ':' && isSeparator(command[2]);
     const bool unc = isSeparator(command[0]) && isSeparator(command[1]);
     return driveLetter || unc;
 }

@@ -122,10 +122,8 @@ ParsedLine ParseLinkLine(std::string_view line)
 
 void UpperCaseKey(std::string& key)
 {
-    for (char& c : key) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : key)
+        c = UpperCaseKeyByte(c);
 }
 
 void MergeLinkLine(ShortcutTable& table, std::string_view line)

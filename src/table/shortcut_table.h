@@ -85,7 +85,12 @@ inline bool IsBlank(char c)
 // Reads one line as given by LinkLineReader.
 ParsedLine ParseLinkLine(std::string_view line);
 
-// a-z become A-Z; every other byte stays as it is.
+// The one case rule of keys: a-z become A-Z; every other byte stays as it is.
+inline char UpperCaseKeyByte(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 void UpperCaseKey(std::string& key);
 
 // Merges one line into the table: a new key is added, a known key gets the
