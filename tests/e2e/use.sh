@@ -13,8 +13,7 @@ cp "$1" "$dir/"
 cp "$2" "$dir/bin/"
 fail() {
   import -window root /tmp/kerrow-e2e-failure.png && echo "screen: /tmp/kerrow-e2e-failure.png" >&2
-  echo "FAIL: $*" >&2
-  exit 1
+  echo "FAIL: $*" >&2 && exit 1
 }
 wait_for() { wine_session_wait 20 "$@" || fail "not within 20 s: $*"; }
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
@@ -25,25 +24,23 @@ hidden() { [ -z "$(kerrow_popup)" ]; }
 at() { wine_geometry "$(kerrow_popup)" && [ "$X,$Y" = "$1,$2" ]; }
 painted() { kerrow_icon_painted; }
 grey() { ! painted; }
-show() {
-  xdotool key alt+space
-  wait_for wine_x_focus_is "Kerrow by Pellam"
-}
-type_key() {
-  xdotool type --delay 50 "$1"
-  wait_for "$2"
-}
+show() { xdotool key alt+space && wait_for wine_x_focus_is "Kerrow by Pellam"; }
+type_key() { xdotool type --delay 50 "$1" && wait_for "$2"; }
 # launched N ARGS: the Nth start of the recorder was in its folder with ARGS.
 recorded() { [ "$(cat "$dir/recorder.log" 2>/dev/null | wc -l)" -eq "$1" ]; }
 launched() {
-  wait_for recorded $((2 * $1))
-  [ "$(tr -d '\r' <"$dir/recorder.log" | sed -n "$((2 * $1 - 1)),$((2 * $1))p" | tr '\n' '|')" = \
-    "$(windows_path "$dir/bin")|\"$recorder\"$2|" ] || fail "recorder: $(cat "$dir/recorder.log")"
+  wait_for recorded "$1"
+  [ "$(sed -n "$1p" "$dir/recorder.log")" = "$(windows_path "$dir/bin")|\"$recorder\"$2" ] ||
+    fail "recorder: $(cat "$dir/recorder.log")"
 }
+# The Wine session's own recycle bin, with one file in it.
+trash=$XDG_DATA_HOME/Trash
+trash_empty() { [ -z "$(find "$trash" -type f)" ]; }
+printf '[Trash Info]\nPath=/tmp/old.txt\nDeletionDate=2026-12-01T10:00:00\n' >"$trash/info/old.txt.trashinfo"
+echo old >"$trash/files/old.txt"
 ended_with() {
   wait_for wine_process_ended "$1"
-  local status=0
-  wait "$1" || status=$?
+  wait "$1" && status=0 || status=$?
   [ "$status" -eq "$2" ] || fail "exit code $status, not $2"
 }
 
@@ -69,11 +66,15 @@ wait_for grey
 type_key x grey
 xdotool key Escape
 wait_for hidden
-printf '%s\n' "new	$recorder	new" "bye	#exit" >"$dir/link.dat"
+printf '%s\n' "new	$recorder	new" "bye	#exit" "emp	#empty" >"$dir/link.dat"
 show
 type_key new painted
 xdotool key Return
 launched 2 ' new'
+! trash_empty || fail "no file in the recycle bin"
+type_key emp painted
+xdotool key Return
+wait_for trash_empty
 
 (cd "$dir" && exec wine notepad.exe </dev/null >>"$dir/wine.log" 2>&1) &
 wait_for wine_x_focus_is "Untitled - Notepad"

@@ -1,19 +1,37 @@
-// Stands in for a launched program: appends the folder it runs in and its raw
-// command line, a line each, to the file that KERROW_RECORDER_LOG names.
+// Stands in for the programs Kerrow starts, for the tests:
+//   recorder [ARGS]       appends the folder it runs in and its raw command
+//                         line, as "FOLDER|COMMAND LINE", to the file that
+//                         KERROW_RECORDER_LOG names; with --wait as its only
+//                         argument it then waits until something ends it
+//   recorder --run VALUE  runs VALUE as Enter runs a resolved command
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
-int main()
+#include "commands/current_command.h"
+#include "commands/run_command.h"
+
+int main(int argc, char** argv)
 {
-    char log[MAX_PATH];
-    char folder[MAX_PATH];
-    if (!GetEnvironmentVariableA("KERROW_RECORDER_LOG", log, sizeof log) ||
-        !GetCurrentDirectoryA(sizeof folder, folder))
+    if (argc == 3 && std::strcmp(argv[1], "--run") == 0) {
+        if (!SplitCommandValue(argv[2], gCurrentCommand.command, gCurrentCommand.arguments))
+            return 2;
+        RunCurrentCommand();
+        return 0;
+    }
+    char log[MAX_PATH], folder[MAX_PATH];
+    GetCurrentDirectoryA(sizeof folder, folder);
+    if (!GetEnvironmentVariableA("KERROW_RECORDER_LOG", log, sizeof log))
         return 1;
     std::FILE* file = std::fopen(log, "ab");
     if (!file)
         return 1;
-    std::fprintf(file, "%s\n%s\n", folder, GetCommandLineA());
-    return std::fclose(file);
+    std::fprintf(file, "%s|%s\n", folder, GetCommandLineA());
+    std::fclose(file);
+    MSG message;
+    while (argc == 2 && std::strcmp(argv[1], "--wait") == 0 &&
+           GetMessageA(&message, nullptr, 0, 0) > 0)
+        ;
+    return 0;
 }

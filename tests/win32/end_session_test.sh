@@ -3,7 +3,7 @@
 # so they run only in a Wine prefix made here and removed after, beside a
 # sentinel program of that prefix, which they must end while this script, on
 # the host, goes on. "#shutdown " (a space: no built-in name) must not.
-# Usage: end_session_test.sh BUILTIN_RUNNER.EXE
+# Usage: end_session_test.sh RECORDER.EXE
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/wine-session.sh" || exit 1
 prefix=$(mktemp -d /tmp/kerrow-end-session.XXXXXX)
@@ -15,11 +15,11 @@ wine_prefix_make "$prefix" || fail "no Wine prefix"
 # start_sentinel: a program of the prefix, running once it has written C:\ready.
 start_sentinel() {
   rm -f "$prefix/drive_c/ready"
-  wine "$1" --wait 'C:\ready' </dev/null >/dev/null 2>&1 &
+  KERROW_RECORDER_LOG='C:\ready' wine "$1" --wait </dev/null >/dev/null 2>&1 &
   sentinel=$!
   wine_session_wait 60 test -e "$prefix/drive_c/ready" || fail "the sentinel did not start"
 }
-run() { wine "$1" "$2" </dev/null >/dev/null 2>&1; }
+run() { wine "$1" --run "$2" </dev/null >/dev/null 2>&1; }
 
 start_sentinel "$1"
 run "$1" '#shutdown '

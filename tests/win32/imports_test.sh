@@ -8,39 +8,24 @@
 # writable and executable.
 # Usage: imports_test.sh OBJDUMP EXE...
 set -uo pipefail
-
 objdump=$1
 shift
-allowed='^(kernel32|user32|gdi32|shell32|advapi32|imm32|msvcrt|api-ms-win-[a-z0-9-]+)\.dll$'
 status=0
-fail() {
-  echo "FAIL: $1"
-  status=1
-}
+fail() { echo "FAIL: $*" && status=1; }
 for exe in "$@"; do
   headers=$("$objdump" -p "$exe")
-  dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
-  stamp=$(sed -n 's/^Time\/Date[[:space:]]*//p' <<<"$headers")
-  [ "$stamp" = "Thu Jan  1 00:00:00 1970" ] || fail "$exe carries a time stamp: $stamp"
   flags=$(sed -n '/^DllCharacteristics/,/^SizeOf/p' <<<"$headers")
+  dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
+  echo "$(basename "$exe"): $(tr '\n' ' ' <<<"$dlls")$(sed '1d;$d' <<<"$flags" | tr -s ' \t\n' ' ')"
   required="DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE"
   grep -q 'file format pei-x86-64' <<<"$headers" && required+=" HIGH_ENTROPY_VA"
-  for flag in $required; do
-    grep -qw "$flag" <<<"$flags" || fail "$exe lacks $flag"
-  done
-  grep -Eq '^Entry 5 [0-9a-f]+ 0*[1-9a-f][0-9a-f]* Base Relocation' <<<"$headers" ||
-    fail "$exe has no relocations to move it by"
+  for flag in $required; do grep -qw "$flag" <<<"$flags" || fail "$exe lacks $flag"; done
+  grep -q '^Time/Date[[:space:]]*Thu Jan  1 00:00:00 1970$' <<<"$headers" || fail "$exe carries a time stamp"
+  grep -Eq '^Entry 5 [0-9a-f]+ 0*[1-9a-f][0-9a-f]* Base Relocation' <<<"$headers" || fail "$exe has no relocations"
   # objdump -h says CODE for an executable section and READONLY when it is not writable.
-  for section in $("$objdump" -h "$exe" | awk '/^ *[0-9]+ /{s=$2} /CODE/ && !/READONLY/{print s}'); do
-    fail "$exe: section $section is writable and executable"
-  done
-  if [ -z "$dlls" ]; then
-    fail "$exe: no import table read"
-    continue
-  fi
-  while read -r dll; do
-    grep -Eiq "$allowed" <<<"$dll" || fail "$exe imports $dll"
-  done <<<"$dlls"
-  echo "$(basename "$exe"): $(tr '\n' ' ' <<<"$dlls")$(sed 1d <<<"$flags" | grep -v '^SizeOf' | tr -s ' \t\n' ' ')"
+  "$objdump" -h "$exe" | awk '/^ *[0-9]+ /{s=$2} /CODE/ && !/READONLY/{print "FAIL: writable code: " s; n++} END{exit n}' || status=1
+  [ -n "$dlls" ] || fail "$exe: no import table read"
+  bad=$(grep -Eiv '^(kernel32|user32|gdi32|shell32|advapi32|imm32|msvcrt|api-ms-win-[a-z0-9-]+)\.dll$' <<<"$dlls") &&
+    fail "$exe imports $bad"
 done
 exit $status

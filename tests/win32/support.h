@@ -1,12 +1,13 @@
 // What the Win32 tests share: a pump through the program's own loop step, a
-// scratch folder made current (the tests run in a throw-away Wine prefix),
-// and the popup InitInstance makes there.
+// scratch folder made current (link.dat and Kerrow.ini are read from there),
+// and the popup InitInstance makes.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "commands/current_command.h"
@@ -18,39 +19,27 @@
 
 inline void Pump()
 {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+    for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
         ProcessMessage(message);
 }
 
+// This test program's folder, with its last backslash.
 inline std::string ExeFolder()
 {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, strrchr(path, '\\'));
+    return std::string(path, strrchr(path, '\\') + 1);
 }
 
-// One WriteFile over what was there, so that the change watch sees one write.
-inline void WriteText(const std::string& path, const std::string& text)
-{
-    const HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
-    DWORD written;
-    WriteFile(file, text.data(), text.size(), &written, nullptr);
-    CloseHandle(file);
-}
-
-// A new folder, made current: link.dat and Kerrow.ini are read from there.
+// A new folder, made current.
 inline std::string EnterScratchFolder()
 {
-    char temp[MAX_PATH];
-    char folder[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    GetTempFileNameA(temp, "krw", 0, folder);
-    DeleteFileA(folder);
-    CreateDirectoryA(folder, nullptr);
-    SetCurrentDirectoryA(folder);
-    return std::string(folder) + "\\";
+    static int made = 0;
+    const std::string folder = "C:\\kerrow-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+        std::to_string(++made) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    SetCurrentDirectoryA(folder.c_str());
+    return folder;
 }
 
 class PopupTest : public testing::Test {
@@ -67,10 +56,7 @@ protected:
         ClearCurrentCommand();
         gShortcutTable.clear();
     }
-    static void SetText(const char* text)
-    {
-        SendMessageA(gPopupState.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    }
+    static void SetText(const char* text) { SetWindowTextA(gPopupState.edit, text); }
 
     const std::string folder = EnterScratchFolder();
 };
