@@ -8,12 +8,10 @@ set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-session.sh"
 dir=$(mktemp -d /tmp/kerrow-e2e.XXXXXX)
 trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
-mkdir "$dir/bin"
-cp "$1" "$dir/"
-cp "$2" "$dir/bin/"
+mkdir "$dir/bin" && cp "$1" "$dir/" && cp "$2" "$dir/bin/"
 fail() {
-  import -window root /tmp/kerrow-e2e-failure.png && echo "screen: /tmp/kerrow-e2e-failure.png" >&2
-  echo "FAIL: $*" >&2 && exit 1
+  import -window root /tmp/kerrow-e2e-failure.png
+  echo "FAIL: $* (screen: /tmp/kerrow-e2e-failure.png)" >&2 && exit 1
 }
 wait_for() { wine_session_wait 20 "$@" || fail "not within 20 s: $*"; }
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
@@ -27,7 +25,7 @@ grey() { ! painted; }
 show() { xdotool key alt+space && wait_for wine_x_focus_is "Kerrow by Pellam"; }
 type_key() { xdotool type --delay 50 "$1" && wait_for "$2"; }
 # launched N ARGS: the Nth start of the recorder was in its folder with ARGS.
-recorded() { [ "$(cat "$dir/recorder.log" 2>/dev/null | wc -l)" -eq "$1" ]; }
+recorded() { [ -n "$(sed -n "$1p" "$dir/recorder.log" 2>/dev/null)" ]; }
 launched() {
   wait_for recorded "$1"
   [ "$(sed -n "$1p" "$dir/recorder.log")" = "$(windows_path "$dir/bin")|\"$recorder\"$2" ] ||

@@ -1,6 +1,6 @@
 // libFuzzer target: any bytes read as link.dat give a table whose entries
-// keep the reader's invariants, and kerrow-check prints that same table. A
-// broken rule aborts at its line.
+// keep the reader's invariants, and kerrow-check reads them too. A broken
+// rule aborts at its line.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::string_view line; reader.Next(line);)
         MergeLinkLine(table, line);
     const std::string notInKeys("\t \r\n\x1A\0abcdefghijklmnopqrstuvwxyz", 32);
-    std::string printed;
     for (const auto& [key, command] : table) {
         // Keys: no blank, line end, ^Z, NUL or a-z. Commands: none of the
         // last four, and a first byte that is no blank.
@@ -27,19 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             command.find_first_of(notInKeys.substr(2, 4)) != std::string::npos ||
             command[0] == '\t' || command[0] == ' ')
             std::abort();
-        printed += key + '\t' + command + '\n';
     }
-    char* out = nullptr;
-    std::size_t outSize = 0;
-    std::FILE* outFile = open_memstream(&out, &outSize);
-    std::FILE* errFile = std::fopen("/dev/null", "w");
+    // kerrow-check reads the same bytes without failing.
+    std::FILE* null = std::fopen("/dev/null", "w");
     std::rewind(file);
-    const int result = CheckLinkStream(file, "link.dat", outFile, errFile);
-    std::fclose(outFile);
-    std::fclose(errFile);
-    std::fclose(file);
-    if (result == kCheckUnreadable || printed != std::string(out, outSize))
+    if (CheckLinkStream(file, "link.dat", null, null) == kCheckUnreadable)
         std::abort();
-    std::free(out);
+    std::fclose(null);
+    std::fclose(file);
     return 0;
 }

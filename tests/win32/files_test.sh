@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The programs must run on a bare Windows: their import tables may name only
-# Windows' own DLLs, never a MinGW runtime (libstdc++, libgcc, winpthread).
-# Their headers carry no time stamp, so two builds of one commit are the same,
-# and ask for every protection Windows offers a PE file: address-space layout
-# randomisation (dynamic base, relocations kept), DEP (NX compatible),
-# high-entropy addresses on x86_64, terminal-server aware, and no section both
-# writable and executable.
-# Usage: imports_test.sh OBJDUMP EXE...
+# The programs' files as Windows reads them. They must run on a bare Windows:
+# their import tables may name only Windows' own DLLs, never a MinGW runtime
+# (libstdc++, libgcc, winpthread). Their headers carry no time stamp, so two
+# builds of one commit are the same, and ask for every protection Windows
+# offers a PE file: address-space layout randomisation (dynamic base,
+# relocations kept), DEP (NX compatible), high-entropy addresses on x86_64,
+# terminal-server aware, and no section both writable and executable. Their
+# resources hold a version naming Kerrow and a well-formed manifest, and
+# kerrow.exe its icon at 16, 32 and 48 pixels.
+# Usage: files_test.sh OBJDUMP EXE...
 set -uo pipefail
 objdump=$1
 shift
@@ -27,5 +29,9 @@ for exe in "$@"; do
   [ -n "$dlls" ] || fail "$exe: no import table read"
   bad=$(grep -Eiv '^(kernel32|user32|gdi32|shell32|advapi32|imm32|msvcrt|api-ms-win-[a-z0-9-]+)\.dll$' <<<"$dlls") &&
     fail "$exe imports $bad"
+  wrestool -x --raw -t16 "$exe" | strings -el | grep -qx Kerrow || fail "$exe: no version naming Kerrow"
+  wrestool -x --raw -t24 "$exe" | xmllint --noout - || fail "$exe: no well-formed manifest"
+  [[ $exe != */kerrow.exe ]] || [ "$(wrestool -x -t14 "$exe" | icotool -l - | grep -o ' --width=[0-9]*' |
+    tr -d '\n')" = " --width=16 --width=32 --width=48" ] || fail "$exe: no icon of 16, 32 and 48 pixels"
 done
 exit $status
