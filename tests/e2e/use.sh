@@ -61,7 +61,6 @@ wait_for painted
 xdotool key Return
 launched 1 ' --alpha "two words" '
 wait_for grey
-type_key x grey
 xdotool key Escape
 wait_for hidden
 printf '%s\n' "new	$recorder	new" "bye	#exit" "emp	#empty" >"$dir/link.dat"

@@ -1,8 +1,7 @@
 // Stands in for the programs Kerrow starts, for the tests:
 //   recorder [ARGS]       appends the folder it runs in and its raw command
 //                         line, as "FOLDER|COMMAND LINE", to the file that
-//                         KERROW_RECORDER_LOG names; with --wait as its only
-//                         argument it then waits until something ends it
+//                         KERROW_RECORDER_LOG names
 //   recorder --run VALUE  runs VALUE as Enter runs a resolved command
 #include <windows.h>
 
@@ -29,9 +28,5 @@ int main(int argc, char** argv)
         return 1;
     std::fprintf(file, "%s|%s\n", folder, GetCommandLineA());
     std::fclose(file);
-    MSG message;
-    while (argc == 2 && std::strcmp(argv[1], "--wait") == 0 &&
-           GetMessageA(&message, nullptr, 0, 0) > 0)
-        ;
     return 0;
 }

@@ -21,7 +21,6 @@ const std::string kPast = std::string(kChunk - 4, 'f');  // "F\t" + kPast + "\r\
 TEST(LinkFile, BytesToTable)
 {
     const std::tuple<std::string, ShortcutTable, ShortcutTable> rows[] = {
-        {"", {}, {}},
         {"N\r\tx\n\r\n", {}, {{"N", "x"}}},
         {"\x1AQ\tq\n", {}, {}},
         {"F\t" + kPast + "\r\nB\tab\rcd\x1Az", {}, {{"F", kPast}, {"B", "abcd"}}},

@@ -85,19 +85,13 @@ TEST_F(PopupTest, EnterEscapeAndAltNeverReachTheBox)
     EXPECT_EQ(gKeysSeenByBox, std::vector<WPARAM>{VK_LEFT});
 }
 
-RECT Frame()
-{
-    RECT frame;
-    GetWindowRect(gPopupState.popup, &frame);
-    return frame;
-}
-
 // A record from Kerrow.ini gives the position, kept on the screen, and
 // whether the popup shows; never a size or a minimized state. A move to the
 // record's position is clamped as the record was.
 TEST_F(PopupTest, APlacementIsKeptOnTheScreenAndMovesAreClamped)
 {
-    const RECT start = Frame();  // touching the bottom-right corner
+    RECT start, frame;  // it starts touching the bottom-right corner
+    GetWindowRect(gPopupState.popup, &start);
     EXPECT_TRUE(start.right == GetSystemMetrics(SM_CXSCREEN) &&
                 start.bottom == GetSystemMetrics(SM_CYSCREEN));
     const LONG maxX = start.left, maxY = start.top;
@@ -119,7 +113,7 @@ TEST_F(PopupTest, APlacementIsKeptOnTheScreenAndMovesAreClamped)
             << left;
         const RECT expected = {x, y, x + start.right - maxX, y + start.bottom - maxY};
         for (const char* when : {"", " moved"}) {
-            const RECT frame = Frame();
+            GetWindowRect(gPopupState.popup, &frame);
             EXPECT_TRUE(EqualRect(&frame, &expected))
                 << left << "," << top << when << ": at " << frame.left << "," << frame.top;
             SetWindowPos(gPopupState.popup, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
