@@ -12,9 +12,8 @@ work=$(mktemp -d /tmp/kerrow-check.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 status=0
 fail() { echo "FAIL: $*"; status=1; }
-launcher=()
-[ "$kind" = native ] || launcher=(wine)
-run() { (cd "$data" && "${launcher[@]}" "$checker" "$@" </dev/null >"$work/out" 2>"$work/err"); }
+launcher=$([ "$kind" = native ] || echo wine)
+run() { (cd "$data" && $launcher "$checker" "$@" </dev/null >"$work/out" 2>"$work/err"); }
 
 for file in "$data"/*.dat; do
   name=$(basename "$file" .dat)
@@ -32,7 +31,6 @@ for file in "$data"/*.dat; do
 done
 for arguments in "--help:0" "-x reader.dat:2" "reader.dat utf16.dat:2" "missing.dat:2" "-- utf16.dat:1"; do
   run ${arguments%:*}
-  code=$?
-  [ "$code" -eq "${arguments##*:}" ] || fail "kerrow-check ${arguments%:*}: exit code $code"
+  [ $? -eq "${arguments##*:}" ] || fail "kerrow-check ${arguments%:*}: not exit code ${arguments##*:}"
 done
 exit $status

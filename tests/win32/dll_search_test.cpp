@@ -6,27 +6,24 @@
 
 namespace {
 
-// Loads a DLL by name and frees it again, so that the next load searches.
-bool LoadsByName(const char* name)
-{
-    const HMODULE module = LoadLibraryA(name);
-    FreeLibrary(module);
-    return module != nullptr;
-}
-
 // kerrow_planted.dll is built beside this test and copied into the current
 // folder; msimg32.dll stands for the system DLLs, which still load.
 TEST(DllSearch, PlantedDllsLoadBeforeTheRestrictionAndNotAfter)
 {
     const std::string here = EnterScratchFolder() + "kerrow_here.dll";
     ASSERT_TRUE(CopyFileA((ExeFolder() + "kerrow_planted.dll").c_str(), here.c_str(), FALSE));
+    const auto loadsByName = [](const char* name) {  // and frees it, so that the next load searches
+        const HMODULE module = LoadLibraryA(name);
+        FreeLibrary(module);
+        return module != nullptr;
+    };
     const std::pair<const char*, bool> rows[] = {
         {"kerrow_planted.dll", false}, {"kerrow_here.dll", false}, {"msimg32.dll", true}};
     for (const auto& [name, loadsAfter] : rows)
-        EXPECT_TRUE(LoadsByName(name)) << name << " before the restriction";
+        EXPECT_TRUE(loadsByName(name)) << name << " before the restriction";
     RestrictDllSearch();
     for (const auto& [name, loadsAfter] : rows)
-        EXPECT_EQ(LoadsByName(name), loadsAfter) << name << " after the restriction";
+        EXPECT_EQ(loadsByName(name), loadsAfter) << name << " after the restriction";
 }
 
 }  // namespace

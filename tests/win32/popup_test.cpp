@@ -19,14 +19,6 @@ void RunKeyOf(const std::string& value)
     Pump();
 }
 
-std::string IconKind()
-{
-    const HICON icon = gCurrentCommand.icon;
-    if (icon == LoadIconA(nullptr, IDI_EXCLAMATION) || icon == LoadIconA(nullptr, IDI_APPLICATION))
-        return icon == LoadIconA(nullptr, IDI_EXCLAMATION) ? "warning" : "application";
-    return !icon ? "none" : gCurrentCommand.ownsIcon ? "shell" : "unowned";
-}
-
 // Each row replaces the record of the one before: the shell's icon it held
 // must be destroyed (CopyIcon fails on it), a system icon never; and each
 // asks for a repaint.
@@ -38,11 +30,14 @@ TEST_F(PopupTest, TheBoxTextResolvesToCommandArgumentsAndIcon)
                       {"P", missing},
                       {"H", "#no\targ"},
                       {"L", "C:\\" + std::string(kCommandBufferSize - 3, 'a')}};
-    const std::tuple<const char*, std::string, const char*, const char*> rows[] = {
-        {"N", notepad, "-x  y", "shell"}, {"P", missing, nullptr, "application"},
-        {"N", notepad, "-x  y", "shell"}, {"H", "#no", "arg", "warning"},
-        {"N", notepad, "-x  y", "shell"}, {"L", "", nullptr, "none"},
-        {"N", notepad, "-x  y", "shell"}, {"NO", "", nullptr, "none"},
+    // The system's icons are shared; "shell" stands for any icon the record owns.
+    const HICON shell = reinterpret_cast<HICON>(1), warning = LoadIconA(nullptr, IDI_EXCLAMATION),
+                application = LoadIconA(nullptr, IDI_APPLICATION);
+    const std::tuple<const char*, std::string, const char*, HICON> rows[] = {
+        {"N", notepad, "-x  y", shell}, {"P", missing, nullptr, application},
+        {"N", notepad, "-x  y", shell}, {"H", "#no", "arg", warning},
+        {"N", notepad, "-x  y", shell}, {"L", "", nullptr, nullptr},
+        {"N", notepad, "-x  y", shell}, {"NO", "", nullptr, nullptr},
     };
     for (const auto& [text, command, arguments, icon] : rows) {
         const HICON before = gCurrentCommand.icon;
@@ -51,7 +46,7 @@ TEST_F(PopupTest, TheBoxTextResolvesToCommandArgumentsAndIcon)
         SetText(text);
         EXPECT_EQ(gCurrentCommand.command, command) << text;
         EXPECT_STREQ(gCurrentCommand.arguments, arguments) << text;
-        EXPECT_EQ(IconKind(), icon) << text;
+        EXPECT_EQ(gCurrentCommand.ownsIcon ? shell : gCurrentCommand.icon, icon) << text;
         EXPECT_TRUE(GetUpdateRect(gPopupState.popup, nullptr, FALSE)) << text << ": no repaint";
         const HICON copy = before ? CopyIcon(before) : nullptr;
         EXPECT_TRUE(!before || (copy != nullptr) != owned) << text << ": the icon before it";
