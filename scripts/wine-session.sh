@@ -7,6 +7,9 @@
 #                        a 1024x768 virtual desktop, a persistent wineserver;
 #                        exports DISPLAY and WINEPREFIX for what follows
 #   wine_session_stop    ends that wineserver and that Xvfb, removes the prefix
+#   wine_session_ensure  starts a session only where none is running (a test
+#                        run on its own, as by `ctest --preset windows`);
+#                        wine_session_end_own stops it again
 #   wine_session_wait    polls a condition until a deadline
 #   kerrow_popup, kerrow_icon_painted, wine_geometry, wine_x_focus_is,
 #                        wine_process_ended: looking at a running Kerrow
@@ -151,6 +154,7 @@ wine_session_start() {
     || wine_session_wait 1 test -e "/tmp/.X11-unix/X$n" \
     || { cat "$KERROW_XVFB_LOG" >&2; echo "wine-session: Xvfb did not start on $DISPLAY" >&2; return 1; }
 
+  export KERROW_SESSION_PREFIX
   KERROW_SESSION_PREFIX=$(mktemp -d /tmp/kerrow-wine.XXXXXX)
   wine_prefix_make "$KERROW_SESSION_PREFIX" || return 1
   # Wine's recycle bin is the freedesktop.org trash under XDG_DATA_HOME: the
@@ -174,6 +178,15 @@ wine_session_stop() {
   fi
   rm -f "${KERROW_XVFB_LOG:-}"
 }
+
+# A test started outside a session gets one of its own, never the host's
+# display, Wine prefix or recycle bin.
+wine_session_ensure() {
+  [ -z "${KERROW_SESSION_PREFIX:-}" ] || return 0
+  KERROW_SESSION_OWN=1
+  wine_session_start
+}
+wine_session_end_own() { [ -z "${KERROW_SESSION_OWN:-}" ] || wine_session_stop; }
 
 # kerrow_popup: the X window of Kerrow's popup while it is shown, else nothing.
 kerrow_popup() { xdotool search --onlyvisible --name '^Kerrow by Pellam$' | head -n 1; }

@@ -7,7 +7,8 @@
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-session.sh"
 dir=$(mktemp -d /tmp/kerrow-e2e.XXXXXX)
-trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"; wine_session_end_own' EXIT
+wine_session_ensure
 mkdir "$dir/bin" && cp "$1" "$dir/" && cp "$2" "$dir/bin/"
 fail() {
   import -window root /tmp/kerrow-e2e-failure.png

@@ -9,7 +9,8 @@ set -uo pipefail
 kind=$1 checker=$(realpath "$2")
 data=$(cd "$(dirname "$0")/../data" && pwd)
 work=$(mktemp -d /tmp/kerrow-check.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work"; [ "$kind" = native ] || wine_session_end_own' EXIT
+[ "$kind" = native ] || { source "$(dirname "$0")/../../scripts/wine-session.sh" && wine_session_ensure; } || exit 1
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 launcher=$([ "$kind" = native ] || echo wine)

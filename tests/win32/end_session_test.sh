@@ -6,8 +6,9 @@
 # Usage: end_session_test.sh KERROW.EXE RECORDER.EXE
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/wine-session.sh" || exit 1
+wine_session_ensure || exit 1
 prefix=$(mktemp -d /tmp/kerrow-end-session.XXXXXX)
-trap 'WINEPREFIX=$prefix wineserver -k; WINEPREFIX=$prefix wineserver -w; rm -rf "$prefix"' EXIT
+trap 'WINEPREFIX=$prefix wineserver -k; WINEPREFIX=$prefix wineserver -w; rm -rf "$prefix"; wine_session_end_own' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 wine_prefix_make "$prefix" || fail "no Wine prefix"
 [ "$WINEPREFIX" = "$prefix" ] || fail "not in this test's own prefix"
