@@ -21,8 +21,7 @@ recorder=$(windows_path "$dir/bin/recorder.exe")
 start() { (cd "$dir" && exec wine kerrow.exe </dev/null >>"$dir/wine.log" 2>&1) & }
 hidden() { [ -z "$(kerrow_popup)" ]; }
 at() { wine_geometry "$(kerrow_popup)" && [ "$X,$Y" = "$1,$2" ]; }
-painted() { kerrow_icon_painted; }
-grey() { ! painted; }
+grey() { ! kerrow_icon_painted; }
 show() { xdotool key alt+space && wait_for wine_x_focus_is "Kerrow by Pellam"; }
 type_key() { xdotool type --delay 50 "$1" && wait_for "$2"; }
 # launched N ARGS: the Nth start of the recorder was in its folder with ARGS.
@@ -55,10 +54,10 @@ for _ in $(seq 20); do # Alt+Space reaches Kerrow once it has registered it
 done
 wine_geometry "$(kerrow_popup)" && [ $((X + WIDTH)),$((Y + HEIGHT)) = 1024,768 ] || fail "not in the corner"
 type_key re grey
-type_key c painted
+type_key c kerrow_icon_painted
 type_key xy grey
 xdotool key BackSpace
-wait_for painted
+wait_for kerrow_icon_painted
 xdotool key Return
 launched 1 ' --alpha "two words" '
 wait_for grey
@@ -66,11 +65,11 @@ xdotool key Escape
 wait_for hidden
 printf '%s\n' "new	$recorder	new" "bye	#exit" "emp	#empty" >"$dir/link.dat"
 show
-type_key new painted
+type_key new kerrow_icon_painted
 xdotool key Return
 launched 2 ' new'
 ! trash_empty || fail "no file in the recycle bin"
-type_key emp painted
+type_key emp kerrow_icon_painted
 xdotool key Return
 wait_for trash_empty
 
@@ -84,7 +83,7 @@ show
 wine_geometry "$(kerrow_popup)"
 xdotool mousemove $((X + 9)) $((Y + 9)) mousedown 1 mousemove 500 400 mousemove 300 200 mouseup 1
 wait_for at 291 191
-type_key bye painted
+type_key bye kerrow_icon_painted
 xdotool key Return
 ended_with $kerrow 0
 start
@@ -93,6 +92,6 @@ wait_for at 291 191
 start
 ended_with $! 1
 show
-type_key bye painted
+type_key bye kerrow_icon_painted
 xdotool key Return
 ended_with $kerrow 0

@@ -138,26 +138,26 @@ TEST_F(PopupTest, AWriteInTheProgramFolderReloadsOnceAtTheNextShowOrHide)
 }
 
 // Wine always reports the minimize animation off: the setting is a stand-in
-// here, which reads "on" or fails to read; the windows and their minimizing
-// are real.
+// here, which reads it on, off or not at all; the windows and their
+// minimizing are real.
 std::string gAnimationCalls;
-bool gAnimationReadable;
+int gAnimationRead;  // 1: on, 0: off, -1: cannot be read
 
 BOOL WINAPI AnimationStandIn(UINT action, UINT, PVOID record, UINT flags)
 {
     auto& animation = *static_cast<ANIMATIONINFO*>(record);
     if (action == SPI_GETANIMATION)
-        animation.iMinAnimate = 1;
+        animation.iMinAnimate = gAnimationRead;
     gAnimationCalls += action == SPI_GETANIMATION
         ? "get;"
         : "set " + std::to_string(animation.iMinAnimate) + " " + std::to_string(flags) + ";";
-    return action != SPI_GETANIMATION || gAnimationReadable;
+    return action != SPI_GETANIMATION || gAnimationRead >= 0;
 }
 
 TEST_F(PopupTest, CloseAllMinimizesOnlyVisibleNormalWindowsAndRestoresTheAnimation)
 {
     gAnimationSetting = AnimationStandIn;
-    for (const bool readable : {true, false}) {
+    for (const int read : {1, 0, -1}) {
         const auto make = [](DWORD exStyle, DWORD style) {
             return CreateWindowExA(exStyle, "STATIC", "", WS_OVERLAPPEDWINDOW | style, 0, 0, 99, 99,
                                    nullptr, nullptr, nullptr, nullptr);
@@ -165,11 +165,11 @@ TEST_F(PopupTest, CloseAllMinimizesOnlyVisibleNormalWindowsAndRestoresTheAnimati
         const HWND windows[] = {make(0, WS_VISIBLE), make(0, 0),
                                 make(WS_EX_TOOLWINDOW, WS_VISIBLE)};
         gAnimationCalls.clear();
-        gAnimationReadable = readable;
+        gAnimationRead = read;
         RunKeyOf("#closeall");
         EXPECT_TRUE(IsIconic(windows[0]));
         EXPECT_FALSE(IsIconic(windows[1]) || IsWindowVisible(windows[1]) || IsIconic(windows[2]));
-        EXPECT_EQ(gAnimationCalls, readable ? "get;set 0 2;set 1 2;" : "get;");
+        EXPECT_EQ(gAnimationCalls, read == 1 ? "get;set 0 2;set 1 2;" : "get;") << read;
         for (const HWND window : windows)
             DestroyWindow(window);
     }

@@ -34,12 +34,13 @@ inline std::string ExeFolder()
 // A new folder, made current.
 inline std::string EnterScratchFolder()
 {
-    static int made = 0;
-    const std::string folder = "C:\\kerrow-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-        std::to_string(++made) + "\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    SetCurrentDirectoryA(folder.c_str());
-    return folder;
+    char temp[MAX_PATH], folder[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    GetTempFileNameA(temp, "krw", 0, folder);  // a name no file or folder has yet
+    DeleteFileA(folder);
+    CreateDirectoryA(folder, nullptr);
+    SetCurrentDirectoryA(folder);
+    return std::string(folder) + "\\";
 }
 
 class PopupTest : public testing::Test {
