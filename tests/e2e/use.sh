@@ -61,6 +61,7 @@ wait_for kerrow_icon_painted
 xdotool key Return
 launched 1 ' --alpha "two words" '
 wait_for grey
+type_key x grey # hidden with a text in the box, which the next show must not find
 xdotool key Escape
 wait_for hidden
 printf '%s\n' "new	$recorder	new" "bye	#exit" "emp	#empty" >"$dir/link.dat"
