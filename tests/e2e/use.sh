@@ -43,8 +43,7 @@ ended_with() {
 }
 
 printf '%s\n' "rec	$recorder	--alpha \"two words\" " "bye	#exit" >"$dir/link.dat"
-start
-kerrow=$!
+start && kerrow=$!
 wait_for xdotool search --name 'Wine desktop'
 xdotool windowfocus --sync "$(xdotool search --name 'Wine desktop' | head -n 1)"
 for _ in $(seq 20); do # Alt+Space reaches Kerrow once it has registered it
@@ -81,15 +80,14 @@ wine_geometry "$(xdotool search --onlyvisible --name Notepad | head -n 1)"
 xdotool mousemove $((X + 60)) $((Y + 60)) click 1
 wait_for hidden
 show
-wine_geometry "$(kerrow_popup)"
+wine_geometry "$(kerrow_popup)" && corner=$X,$Y
 xdotool mousemove $((X + 9)) $((Y + 9)) mousedown 1 mousemove 500 400 mousemove 300 200 mouseup 1
-wait_for at 291 191
-type_key bye kerrow_icon_painted
+type_key bye kerrow_icon_painted # typed after the drag, so seen after it: the drag is over
+wine_geometry "$(kerrow_popup)" && place=$X,$Y && [ "$place" != "$corner" ] || fail "not dragged"
 xdotool key Return
 ended_with $kerrow 0
-start
-kerrow=$!
-wait_for at 291 191
+start && kerrow=$!
+wait_for at "${place%,*}" "${place#*,}"
 start
 ended_with $! 1
 show
