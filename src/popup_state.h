@@ -6,17 +6,18 @@
 
 #include <windows.h>
 
-struct PopupState {
-    static constexpr int EditControlId = 100;
-    static constexpr const char* settingsPath = ".\\Kerrow.ini";
+// The input box's child identifier, which its notifications carry.
+constexpr int kEditControlId = 100;
 
+struct PopupState {
     HWND popup = nullptr;
     HWND edit = nullptr;
     HFONT font = nullptr;
-    // Largest left and top edge; measured once when the popup is created.
-    int maxX = GetSystemMetrics(SM_CXSCREEN);
-    int maxY = GetSystemMetrics(SM_CYSCREEN);
-    HANDLE LinkChangeWatch = INVALID_HANDLE_VALUE;
+    // Largest left and top edge that keep the popup on the screen: 0 until
+    // the popup is created and they are measured.
+    int maxX = 0;
+    int maxY = 0;
+    HANDLE linkChangeWatch = INVALID_HANDLE_VALUE;
 };
 
 extern PopupState gPopupState;

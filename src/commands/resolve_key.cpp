@@ -18,7 +18,6 @@
 #include <shellapi.h>
 
 #include "commands/current_command.h"
-#include "popup_state.h"
 #include "table/shortcut_table.h"
 
 namespace {
@@ -44,20 +43,12 @@ void ChooseIcon()
 
 }  // namespace
 
-void ResolveKey(int controlId, int notificationCode)
+void ResolveKey(std::string_view text)
 {
-    if (controlId != PopupState::EditControlId || notificationCode != EN_CHANGE)
-        return;
     ClearCurrentCommand();
-    char text[kCommandBufferSize];
-    const LRESULT length =
-        SendMessageA(gPopupState.edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    if (length > 0) {
-        const std::string* value = FindCommand(gShortcutTable, std::string_view(text, length));
-        // A value too long for the buffer resolves to nothing rather than to
-        // a cut path that could name another program.
-        if (value && SplitCommandValue(*value, gCurrentCommand.command, gCurrentCommand.arguments))
-            ChooseIcon();
-    }
-    InvalidateRect(gPopupState.popup, nullptr, TRUE);
+    const std::string* value = FindCommand(gShortcutTable, text);
+    // A value too long for the buffer resolves to nothing rather than to a
+    // cut path that could name another program.
+    if (value && SplitCommandValue(*value, gCurrentCommand.command, gCurrentCommand.arguments))
+        ChooseIcon();
 }

@@ -1,5 +1,9 @@
-// Turns the text of the input box into the current command and its icon.
+// Turns the text typed into the input box into the current command and its
+// icon.
 #pragma once
 
-// Reads the input box and resolves its text, on EN_CHANGE from the box only.
-void ResolveKey(int controlId, int notificationCode);
+#include <string_view>
+
+// Rebuilds gCurrentCommand from the text: cleared, then filled when the text
+// is a key of the table.
+void ResolveKey(std::string_view text);

@@ -13,8 +13,7 @@
 #include "popup_state.h"
 #include "table/shortcut_table.h"
 
-// The text core spells these out without the Win32 headers.
-static_assert(kKeyEnter == VK_RETURN && kKeyAlt == VK_MENU && kKeyEscape == VK_ESCAPE);
+// The text core spells it out without the Win32 headers.
 static_assert(kCommandBufferSize == MAX_PATH);
 
 AnimationSettingFunction gAnimationSetting = SystemParametersInfoA;
@@ -22,32 +21,6 @@ AnimationSettingFunction gAnimationSetting = SystemParametersInfoA;
 namespace {
 
 constexpr DWORD kTokenAccess = TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY;
-
-void RunBuiltin(Builtin builtin)
-{
-    switch (builtin) {
-    case Builtin::Exit:
-        PostMessageA(gPopupState.popup, WM_CLOSE, 0, 0);
-        break;
-    case Builtin::Reload:
-        LoadLinkFile();
-        break;
-    case Builtin::Shutdown:
-        ShutdownSystem();
-        break;
-    case Builtin::Reboot:
-        RebootSystem();
-        break;
-    case Builtin::EmptyRecycleBin:
-        SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION);
-        break;
-    case Builtin::CloseAll:
-        MinimizeAllWindows();
-        break;
-    case Builtin::None:
-        break;
-    }
-}
 
 void EndSession(UINT flags)
 {
@@ -62,25 +35,59 @@ bool SetMinimizeAnimation(ANIMATIONINFO& animation, int on)
     return gAnimationSetting(SPI_SETANIMATION, sizeof animation, &animation, SPIF_SENDCHANGE);
 }
 
-}  // namespace
-
-bool HandleEditKey(WPARAM virtualKey)
+BOOL CALLBACK MinimizeIfEligible(HWND window, LPARAM)
 {
-    switch (EditKeyActionFor(static_cast<unsigned>(virtualKey))) {
-    case EditKeyAction::Run:
-        RunCurrentCommand();
-        SendMessageA(gPopupState.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-        return true;
-    case EditKeyAction::Swallow:
-        return true;
-    case EditKeyAction::Hide:
-        ShowWindow(gPopupState.popup, SW_HIDE);
-        return true;
-    case EditKeyAction::PassOn:
+    if (IsIconic(window))
+        return TRUE;
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    if (!(style & WS_VISIBLE) || (exStyle & WS_EX_TOOLWINDOW))
+        return TRUE;
+    ShowWindowAsync(window, SW_SHOWMINNOACTIVE);
+    return TRUE;
+}
+
+void MinimizeAllWindows()
+{
+    ANIMATIONINFO animation = {};
+    animation.cbSize = sizeof animation;
+    const bool read = gAnimationSetting(SPI_GETANIMATION, sizeof animation, &animation, 0);
+    // Minimizing many windows one after the other is slow with the animation
+    // on; it is switched off only for the enumeration, and back on only when
+    // this command switched it off.
+    const bool switchedOff = read && animation.iMinAnimate && SetMinimizeAnimation(animation, 0);
+    EnumWindows(MinimizeIfEligible, 0);
+    if (switchedOff)
+        SetMinimizeAnimation(animation, 1);
+}
+
+void RunBuiltin(Builtin builtin)
+{
+    switch (builtin) {
+    case Builtin::Exit:
+        PostMessageA(gPopupState.popup, WM_CLOSE, 0, 0);
+        break;
+    case Builtin::Reload:
+        LoadLinkFile();
+        break;
+    case Builtin::Shutdown:
+        EndSession(EWX_SHUTDOWN | EWX_FORCE);
+        break;
+    case Builtin::Reboot:
+        EndSession(EWX_REBOOT | EWX_FORCE);
+        break;
+    case Builtin::EmptyRecycleBin:
+        SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION);
+        break;
+    case Builtin::CloseAll:
+        MinimizeAllWindows();
+        break;
+    case Builtin::None:
         break;
     }
-    return false;
 }
+
+}  // namespace
 
 void RunCurrentCommand()
 {
@@ -114,43 +121,4 @@ bool SetShutdownPrivilege(bool enable)
     const bool adjusted = GetLastError() == ERROR_SUCCESS;
     CloseHandle(token);
     return adjusted;
-}
-
-bool ShutdownSystem()
-{
-    EndSession(EWX_SHUTDOWN | EWX_FORCE);
-    return true;
-}
-
-bool RebootSystem()
-{
-    EndSession(EWX_REBOOT | EWX_FORCE);
-    return true;
-}
-
-bool MinimizeAllWindows()
-{
-    ANIMATIONINFO animation = {};
-    animation.cbSize = sizeof animation;
-    const bool read = gAnimationSetting(SPI_GETANIMATION, sizeof animation, &animation, 0);
-    // Minimizing many windows one after the other is slow with the animation
-    // on; it is switched off only for the enumeration, and back on only when
-    // this command switched it off.
-    const bool switchedOff = read && animation.iMinAnimate && SetMinimizeAnimation(animation, 0);
-    EnumWindows(MinimizeIfEligible, 0);
-    if (switchedOff)
-        SetMinimizeAnimation(animation, 1);
-    return true;
-}
-
-BOOL CALLBACK MinimizeIfEligible(HWND window, LPARAM)
-{
-    if (IsIconic(window))
-        return TRUE;
-    const LONG style = GetWindowLongA(window, GWL_STYLE);
-    const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
-    if (!(style & WS_VISIBLE) || (exStyle & WS_EX_TOOLWINDOW))
-        return TRUE;
-    ShowWindowAsync(window, SW_SHOWMINNOACTIVE);
-    return TRUE;
 }

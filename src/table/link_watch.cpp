@@ -19,13 +19,13 @@ void StartLinkChangeWatch()
         return;
     if (char* backslash = std::strrchr(directory, '\\'))
         *backslash = '\0';
-    gPopupState.LinkChangeWatch =
+    gPopupState.linkChangeWatch =
         FindFirstChangeNotificationA(directory, FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE);
 }
 
 void RefreshIfChanged()
 {
-    const HANDLE watch = gPopupState.LinkChangeWatch;
+    const HANDLE watch = gPopupState.linkChangeWatch;
     if (watch == INVALID_HANDLE_VALUE)
         return;
     if (WaitForSingleObject(watch, 0) != WAIT_OBJECT_0)
@@ -36,8 +36,8 @@ void RefreshIfChanged()
 
 void CloseLinkChangeWatch()
 {
-    if (gPopupState.LinkChangeWatch == INVALID_HANDLE_VALUE)
+    if (gPopupState.linkChangeWatch == INVALID_HANDLE_VALUE)
         return;
-    FindCloseChangeNotification(gPopupState.LinkChangeWatch);
-    gPopupState.LinkChangeWatch = INVALID_HANDLE_VALUE;
+    FindCloseChangeNotification(gPopupState.linkChangeWatch);
+    gPopupState.linkChangeWatch = INVALID_HANDLE_VALUE;
 }

@@ -4,8 +4,13 @@
 // menu).
 #include "ui/message_loop.h"
 
+#include "commands/command_text.h"
 #include "commands/run_command.h"
 #include "popup_state.h"
+#include "ui/popup.h"
+
+// The text core spells these out without the Win32 headers.
+static_assert(kKeyEnter == VK_RETURN && kKeyAlt == VK_MENU && kKeyEscape == VK_ESCAPE);
 
 namespace {
 
@@ -21,6 +26,24 @@ bool IsEditKeyDown(const MSG& message)
 }
 
 }  // namespace
+
+bool HandleEditKey(WPARAM virtualKey)
+{
+    switch (EditKeyActionFor(static_cast<unsigned>(virtualKey))) {
+    case EditKeyAction::Run:
+        RunCurrentCommand();
+        EmptyInputBox();
+        return true;
+    case EditKeyAction::Swallow:
+        return true;
+    case EditKeyAction::Hide:
+        ShowWindow(gPopupState.popup, SW_HIDE);
+        return true;
+    case EditKeyAction::PassOn:
+        break;
+    }
+    return false;
+}
 
 void ProcessMessage(const MSG& message)
 {

@@ -3,6 +3,11 @@
 
 #include <windows.h>
 
+// What Enter, Alt and Escape do in the input box: Enter runs the current
+// command and empties the box, Escape hides the popup, Alt does nothing.
+// True when the key was consumed; the input box then never sees it.
+bool HandleEditKey(WPARAM virtualKey);
+
 // Offers a key-down meant for the input box to HandleEditKey, and translates
 // and dispatches every message that it does not consume.
 void ProcessMessage(const MSG& message);

@@ -8,6 +8,8 @@
 
 #include <imm.h>
 
+#include <string_view>
+
 #include "commands/command_text.h"
 #include "commands/current_command.h"
 #include "commands/resolve_key.h"
@@ -21,6 +23,7 @@ constexpr const char* kPopupClassName = "Kerrow_Window";
 constexpr const char* kPopupTitle = "Kerrow by Pellam";
 constexpr const char* kSettingsSection = "Window";
 constexpr const char* kSettingsKey = "Placement";
+constexpr const char* kSettingsPath = ".\\Kerrow.ini";  // in the current directory
 
 constexpr int kClientWidth = 72;
 constexpr int kClientHeight = 16;
@@ -30,11 +33,6 @@ constexpr int kEditWidth = kClientWidth - kIconSize;
 constexpr DWORD kPopupStyle = WS_POPUPWINDOW;
 constexpr DWORD kPopupExStyle = WS_EX_TOOLWINDOW;
 constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | ES_UPPERCASE;
-
-void ClearEdit()
-{
-    SendMessageA(gPopupState.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-}
 
 // Keeps a proposed left and top edge on the screen as measured at start-up.
 void ClampPosition(int& x, int& y)
@@ -65,6 +63,20 @@ void ApplyPlacement(WINDOWPLACEMENT& placement, SIZE size)
     SetWindowPlacement(gPopupState.popup, &placement);
 }
 
+// The input box, in the popup's client area right of the icon. -1 when it
+// cannot be made, which fails the popup's creation.
+LRESULT OnCreate(HWND window, const CREATESTRUCTA& create)
+{
+    gPopupState.edit = CreateWindowExA(
+        WS_EX_CLIENTEDGE, "EDIT", "", kEditStyle, kEditLeft, 0, kEditWidth, kClientHeight, window,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditControlId)), create.hInstance, nullptr);
+    if (!gPopupState.edit)
+        return -1;
+    SendMessageA(gPopupState.edit, WM_SETFONT, reinterpret_cast<WPARAM>(gPopupState.font), FALSE);
+    SendMessageA(gPopupState.edit, EM_LIMITTEXT, kInputBoxLength, 0);
+    return 0;
+}
+
 void OnPaint(HWND window)
 {
     PAINTSTRUCT paint;
@@ -83,7 +95,7 @@ void OnClose(HWND window)
     placement.length = sizeof placement;
     if (GetWindowPlacement(window, &placement))
         WritePrivateProfileStructA(kSettingsSection, kSettingsKey, &placement, sizeof placement,
-                                   PopupState::settingsPath);
+                                   kSettingsPath);
     CloseLinkChangeWatch();
     UnregisterHotKey(window, kHotKeyId);
     DestroyWindow(window);
@@ -92,7 +104,7 @@ void OnClose(HWND window)
 // On showing and on hiding alike.
 void OnShowWindow()
 {
-    ClearEdit();
+    EmptyInputBox();
     RefreshIfChanged();
 }
 
@@ -108,6 +120,18 @@ void OnWindowPosChanging(WINDOWPOS& position)
     ClampPosition(position.x, position.y);
 }
 
+// Every change of the box's text resolves it afresh, and the icon area is
+// repainted for what it resolved to.
+void OnCommand(HWND window, int controlId, int notificationCode)
+{
+    if (controlId != kEditControlId || notificationCode != EN_CHANGE)
+        return;
+    char text[kCommandBufferSize];
+    const int length = GetWindowTextA(gPopupState.edit, text, sizeof text);
+    ResolveKey(std::string_view(text, length));
+    InvalidateRect(window, nullptr, TRUE);
+}
+
 void OnHotKey(WPARAM id)
 {
     if (id != kHotKeyId)
@@ -117,27 +141,23 @@ void OnHotKey(WPARAM id)
     SetFocus(gPopupState.edit);
 }
 
-// The popup answers WM_DESTROY, WM_NCHITTEST and a paint request with
-// something to draw by itself. The messages it only watches (showing,
-// activation, moving, the box's commands, the hot key) go on to
-// DefWindowProcA after its own work, so that the platform's handling of them
-// stays whole.
+// The messages the popup only watches (showing, activation, moving, the
+// box's commands, the hot key) go on to DefWindowProcA after its own work, so
+// that the platform's handling of them stays whole.
 LRESULT CALLBACK PopupWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_CREATE:
+        return OnCreate(window, *reinterpret_cast<CREATESTRUCTA*>(lParam));
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
     case WM_PAINT:
-        // No update region: the default handling ends a request with nothing to draw.
-        if (!GetUpdateRect(window, nullptr, FALSE))
-            return DefWindowProcA(window, message, wParam, lParam);
         OnPaint(window);
         return 0;
     case WM_CLOSE:
         OnClose(window);
-        // Passed on like any close request; its DestroyWindow finds the popup gone.
-        return DefWindowProcA(window, message, wParam, lParam);
+        return 0;
     case WM_SHOWWINDOW:
         OnShowWindow();
         return DefWindowProcA(window, message, wParam, lParam);
@@ -150,7 +170,7 @@ LRESULT CALLBACK PopupWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_NCHITTEST:
         return HTCAPTION;
     case WM_COMMAND:
-        ResolveKey(LOWORD(wParam), HIWORD(wParam));
+        OnCommand(window, LOWORD(wParam), HIWORD(wParam));
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_HOTKEY:
         OnHotKey(wParam);
@@ -189,7 +209,7 @@ void MeasurePositionBounds(SIZE size)
     gPopupState.maxY = GetSystemMetrics(SM_CYSCREEN) - size.cy;
 }
 
-// Hidden, touching the bottom-right corner of the screen.
+// Hidden, touching the bottom-right corner of the screen, with its input box.
 bool CreatePopup(HINSTANCE instance, SIZE size)
 {
     gPopupState.popup = CreateWindowExA(kPopupExStyle | WS_EX_TOPMOST, kPopupClassName, kPopupTitle,
@@ -198,25 +218,12 @@ bool CreatePopup(HINSTANCE instance, SIZE size)
     return gPopupState.popup != nullptr;
 }
 
-bool CreateInputBox(HINSTANCE instance)
-{
-    gPopupState.edit = CreateWindowExA(
-        WS_EX_CLIENTEDGE, "EDIT", "", kEditStyle, kEditLeft, 0, kEditWidth, kClientHeight,
-        gPopupState.popup, reinterpret_cast<HMENU>(static_cast<INT_PTR>(PopupState::EditControlId)),
-        instance, nullptr);
-    if (!gPopupState.edit)
-        return false;
-    SendMessageA(gPopupState.edit, WM_SETFONT, reinterpret_cast<WPARAM>(gPopupState.font), FALSE);
-    SendMessageA(gPopupState.edit, EM_LIMITTEXT, kInputBoxLength, 0);
-    return true;
-}
-
 // The saved placement, or hidden where it is when none can be read.
 void RestorePlacement(SIZE size)
 {
     WINDOWPLACEMENT placement = {};
     if (GetPrivateProfileStructA(kSettingsSection, kSettingsKey, &placement, sizeof placement,
-                                 PopupState::settingsPath))
+                                 kSettingsPath))
         ApplyPlacement(placement, size);
     else
         ShowWindow(gPopupState.popup, SW_HIDE);
@@ -224,12 +231,17 @@ void RestorePlacement(SIZE size)
 
 }  // namespace
 
+void EmptyInputBox()
+{
+    SetWindowTextA(gPopupState.edit, "");
+}
+
 bool InitInstance(HINSTANCE instance)
 {
     RegisterPopupClass(instance);
     const SIZE size = PopupFrameSize();
     MeasurePositionBounds(size);
-    if (!CreatePopup(instance, size) || !CreateInputBox(instance))
+    if (!CreatePopup(instance, size))
         return false;
     RestorePlacement(size);
     SetFocus(gPopupState.edit);

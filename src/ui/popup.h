@@ -6,3 +6,7 @@
 // Builds the popup and its input box, applies the saved placement, registers
 // the hot key and starts the change watch. False when a required step fails.
 bool InitInstance(HINSTANCE instance);
+
+// Empties the input box, which clears the current command through the box's
+// change notification.
+void EmptyInputBox();

@@ -3,7 +3,7 @@
 # and nothing else, and SHA256SUMS beside it matches it.
 # Usage: package_test.sh CMAKE BUILD_DIR
 set -uo pipefail
-"$1" --build "$2" --target package >/dev/null || { echo "FAIL: the package target failed"; exit 1; }
+"$1" --build "$2" --target release >/dev/null || { echo "FAIL: the release target failed"; exit 1; }
 cd "$2" || exit 1
 listing=$("$1" -E tar tf kerrow-*.zip | sort | tr '\n' ' ')
 echo "$(ls kerrow-*.zip): $listing"

@@ -125,7 +125,7 @@ TEST_F(PopupTest, AWriteInTheProgramFolderReloadsOnceAtTheNextShowOrHide)
     EXPECT_EQ(gShortcutTable.count("A"), 0u) << "reloaded without a write";
     for (const int show : {SW_HIDE, SW_SHOWNOACTIVATE, SW_HIDE, SW_SHOWNOACTIVATE}) {
         std::ofstream(ExeFolder() + "watch.tmp") << "x";
-        ASSERT_EQ(WaitForSingleObject(gPopupState.LinkChangeWatch, 20000), WAIT_OBJECT_0);
+        ASSERT_EQ(WaitForSingleObject(gPopupState.linkChangeWatch, 20000), WAIT_OBJECT_0);
         ShowWindow(gPopupState.popup, show);
         EXPECT_EQ(gShortcutTable.count("A"), 1u) << "not reloaded";
         gShortcutTable.clear();
