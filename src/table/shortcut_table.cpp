@@ -11,6 +11,13 @@ ShortcutTable gShortcutTable;
 
 namespace {
 
+// The file the launcher reads, relative to the current directory.
+#ifdef _WIN32
+constexpr const char* kLinkFileName = ".\\link.dat";
+#else
+constexpr const char* kLinkFileName = "./link.dat";
+#endif
+
 // Appends text to out without its CR bytes.
 void AppendWithoutCr(std::string& out, const char* text, std::size_t length)
 {
@@ -120,19 +127,14 @@ ParsedLine ParseLinkLine(std::string_view line)
     return parsed;
 }
 
-void UpperCaseKey(std::string& key)
-{
-    for (char& c : key)
-        c = UpperCaseKeyByte(c);
-}
-
 void MergeLinkLine(ShortcutTable& table, std::string_view line)
 {
     const ParsedLine parsed = ParseLinkLine(line);
     if (parsed.kind != LineKind::Entry)
         return;
     std::string key(parsed.key);
-    UpperCaseKey(key);
+    for (char& c : key)
+        c = UpperCaseKeyByte(c);
     table[std::move(key)].assign(parsed.command);
 }
 

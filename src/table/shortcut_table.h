@@ -18,13 +18,6 @@ using ShortcutTable = std::map<std::string, std::string, std::less<>>;
 // The one table of the process.
 extern ShortcutTable gShortcutTable;
 
-// The file the launcher reads, relative to the current directory.
-#ifdef _WIN32
-constexpr const char* kLinkFileName = ".\\link.dat";
-#else
-constexpr const char* kLinkFileName = "./link.dat";
-#endif
-
 constexpr char kCtrlZ = '\x1A';
 
 // Splits raw file bytes into the lines the launcher sees: every CR is
@@ -90,8 +83,6 @@ inline char UpperCaseKeyByte(char c)
 {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
-
-void UpperCaseKey(std::string& key);
 
 // Merges one line into the table: a new key is added, a known key gets the
 // new value. Lines that are no entry change nothing.

@@ -24,11 +24,12 @@ at() { wine_geometry "$(kerrow_popup)" && [ "$X,$Y" = "$1,$2" ]; }
 grey() { ! kerrow_icon_painted; }
 show() { xdotool key alt+space && wait_for wine_x_focus_is "Kerrow by Pellam"; }
 type_key() { xdotool type --delay 50 "$1" && wait_for "$2"; }
-# launched N ARGS: the Nth start of the recorder was in its folder with ARGS.
+# launched N ARGS: the Nth start of the recorder was in its folder, shown
+# normally (SW_SHOWNORMAL), with ARGS.
 recorded() { [ -n "$(sed -n "$1p" "$dir/recorder.log" 2>/dev/null)" ]; }
 launched() {
   wait_for recorded "$1"
-  [ "$(sed -n "$1p" "$dir/recorder.log")" = "$(windows_path "$dir/bin")|\"$recorder\"$2" ] ||
+  [ "$(sed -n "$1p" "$dir/recorder.log")" = "$(windows_path "$dir/bin")|1|\"$recorder\"$2" ] ||
     fail "recorder: $(cat "$dir/recorder.log")"
 }
 # The Wine session's own recycle bin, with one file in it.

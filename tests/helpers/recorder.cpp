@@ -1,7 +1,8 @@
 // Stands in for the programs Kerrow starts, for the tests:
-//   recorder [ARGS]       appends the folder it runs in and its raw command
-//                         line, as "FOLDER|COMMAND LINE", to the file that
-//                         KERROW_RECORDER_LOG names
+//   recorder [ARGS]       appends the folder it runs in, the show state it
+//                         was given and its raw command line, as
+//                         "FOLDER|SHOW|COMMAND LINE", to the file that
+//                         KERROW_RECORDER_LOG names (SHOW -1: none given)
 //   recorder --run VALUE  runs VALUE as Enter runs a resolved command
 #include <windows.h>
 
@@ -26,7 +27,10 @@ int main(int argc, char** argv)
     std::FILE* file = std::fopen(log, "ab");
     if (!file)
         return 1;
-    std::fprintf(file, "%s|%s\n", folder, GetCommandLineA());
+    STARTUPINFOA startup;
+    GetStartupInfoA(&startup);
+    const int show = startup.dwFlags & STARTF_USESHOWWINDOW ? startup.wShowWindow : -1;
+    std::fprintf(file, "%s|%d|%s\n", folder, show, GetCommandLineA());
     std::fclose(file);
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cstring>
 #include <fstream>
 
@@ -12,31 +13,68 @@
 
 namespace {
 
-constexpr std::size_t kChunk = std::size_t{64} * 1024;   // the reader's read size
-const std::string kPast = std::string(kChunk - 4, 'f');  // "F\t" + kPast + "\r\n" ends a chunk
+constexpr std::size_t kChunk = std::size_t{64} * 1024;  // the reader's read size
+
+// Merges bytes, written as a file, into table.
+void MergeBytes(ShortcutTable& table, const std::string& bytes)
+{
+    const std::string path = "/tmp/kerrow-test-" + std::to_string(getpid());
+    std::ofstream(path, std::ios::binary) << bytes;
+    EXPECT_TRUE(MergeLinkFile(table, path.c_str()));
+    unlink(path.c_str());
+}
+
+std::string Show(const ShortcutTable& table)
+{
+    std::string text;
+    for (const auto& [key, command] : table)
+        text += key + "=" +
+            (command.size() > 20 ? "..." + command.substr(command.size() - 8) : command) + " ";
+    return text;
+}
 
 // The reader's rules line by line are checked on tests/data/reader.dat
-// (kerrow_check_files); here, the edges of the file and of the reader's
-// chunks, and a reload merging into the table it had.
+// (kerrow_check_files); here, the edges of the file, a reload merging into
+// the table it had, and a missing file.
 TEST(LinkFile, BytesToTable)
 {
     const std::tuple<std::string, ShortcutTable, ShortcutTable> rows[] = {
         {"N\r\tx\n\r\n", {}, {{"N", "x"}}},
         {"\x1AQ\tq\n", {}, {}},
-        {"F\t" + kPast + "\r\nB\tab\rcd\x1Az", {}, {{"F", kPast}, {"B", "abcd"}}},
-        {"F\t" + kPast + "xx\r\nB\tb", {}, {{"F", kPast + "xx"}, {"B", "b"}}},
         {"b\tb2\nC\tc\n", {{"A", "a"}, {"B", "b"}}, {{"A", "a"}, {"B", "b2"}, {"C", "c"}}},
     };
-    const std::string path = "/tmp/kerrow-test-" + std::to_string(getpid());
     for (auto [bytes, table, expected] : rows) {
-        std::ofstream(path, std::ios::binary) << bytes;
-        EXPECT_TRUE(MergeLinkFile(table, path.c_str()));
-        EXPECT_EQ(table, expected) << "row " << bytes.substr(0, 9);
+        MergeBytes(table, bytes);
+        EXPECT_EQ(table, expected) << bytes;
     }
-    unlink(path.c_str());
     ShortcutTable table = {{"A", "a"}};
-    EXPECT_FALSE(MergeLinkFile(table, path.c_str()));
+    EXPECT_FALSE(MergeLinkFile(table, "/tmp/kerrow-test-missing/link.dat"));
     EXPECT_EQ(table, (ShortcutTable{{"A", "a"}})) << "a missing file changed the table";
+}
+
+// A file whose first line F ends in TAIL, placed so that each byte of TAIL in
+// turn is the first of the reader's second chunk: the line end, a CR or a
+// Ctrl-Z on the edge, a line and its CR across it.
+TEST(LinkFile, LinesAcrossTheReadersChunkEdge)
+{
+    const std::tuple<std::string, std::string, ShortcutTable> rows[] = {
+        // TAIL, what F's command ends in, the other entries
+        {"\r\nB\tb\r\n", "", {{"B", "b"}}},
+        {"xy\nB\tb", "xy", {{"B", "b"}}},
+        {"x\ry\r\nB\tb\n", "xy", {{"B", "b"}}},
+        {"x\x1A\nB\tb\n", "x", {}},
+        {"\n\x1A\nB\tb", "", {}},
+    };
+    for (const auto& [tail, end, others] : rows) {
+        for (std::size_t k = 0; k <= tail.size(); ++k) {
+            const std::string fill(kChunk - 2 - k, 'f');
+            ShortcutTable table, expected = others;
+            expected["F"] = fill + end;
+            MergeBytes(table, "F\t" + fill + tail);
+            EXPECT_EQ(table, expected)
+                << "byte " << k << " of " << tail << " starts the chunk: " << Show(table);
+        }
+    }
 }
 
 // A value splits at its first TAB (null arguments: no TAB; null command:
@@ -67,19 +105,28 @@ TEST(CommandText, SplitAndWorkingDirectory)
     }
 }
 
+// Each name matches whole, in any case of its ASCII letters; a blank, a
+// letter more or less, or a byte from 0x80 up where a letter stands does not.
 TEST(CommandText, BuiltinNamesMatchWholeIgnoringAsciiCase)
 {
-    const std::pair<const char*, Builtin> rows[] = {
-        {"#exit", Builtin::Exit},         {"#EXIT", Builtin::Exit},
-        {"#reLoad", Builtin::Reload},     {"#ShutDown", Builtin::Shutdown},
-        {"#REBOOT", Builtin::Reboot},     {"#Empty", Builtin::EmptyRecycleBin},
-        {"#closeALL", Builtin::CloseAll}, {"#exit ", Builtin::None},
-        {" #exit", Builtin::None},        {"#exi", Builtin::None},
-        {"#exits", Builtin::None},        {"exit", Builtin::None},
-        {"#EX\xDDT", Builtin::None},      {"#\xC5XIT", Builtin::None},
-    };
-    for (const auto& [command, expected] : rows)
-        EXPECT_EQ(MatchBuiltin(command), expected) << command;
+    for (const BuiltinName& entry : kBuiltinNames) {
+        const std::string name = entry.name;
+        std::string upper = name, mixed = name;
+        for (std::size_t i = 0; i < name.size(); ++i) {
+            upper[i] = static_cast<char>(std::toupper(name[i]));
+            mixed[i] = i % 2 ? upper[i] : name[i];
+        }
+        std::string highByte = upper;
+        highByte[1] = static_cast<char>(upper[1] + 0x80);  // A-Z and a-z in Latin-1
+        const std::pair<std::string, Builtin> rows[] = {
+            {upper, entry.builtin},          {mixed, entry.builtin},
+            {name + " ", Builtin::None},     {" " + name, Builtin::None},
+            {name + "s", Builtin::None},     {name.substr(0, name.size() - 1), Builtin::None},
+            {name.substr(1), Builtin::None}, {highByte, Builtin::None},
+        };
+        for (const auto& [command, expected] : rows)
+            EXPECT_EQ(MatchBuiltin(command.c_str()), expected) << command;
+    }
 }
 
 }  // namespace

@@ -85,17 +85,18 @@ TEST_F(PopupTest, EnterEscapeAndAltNeverReachTheBox)
 // record's position is clamped as the record was.
 TEST_F(PopupTest, APlacementIsKeptOnTheScreenAndMovesAreClamped)
 {
-    RECT start, frame;  // it starts touching the bottom-right corner
+    RECT start, frame;  // it starts touching the bottom-right corner, always on top
     GetWindowRect(gPopupState.popup, &start);
-    EXPECT_TRUE(start.right == GetSystemMetrics(SM_CXSCREEN) &&
-                start.bottom == GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(start.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(start.bottom, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_TRUE(GetWindowLongA(gPopupState.popup, GWL_EXSTYLE) & WS_EX_TOPMOST);
     const LONG maxX = start.left, maxY = start.top;
     // Record size and show state, its left and top; shown, left and top.
     const std::tuple<UINT, UINT, LONG, LONG, bool, LONG, LONG> rows[] = {
         {44, SW_HIDE, 100, 120, false, 100, 120},
         {40, SW_SHOW, 5000, 5000, false, maxX, maxY},  // too short: not read
-        {44, SW_SHOW, 5000, 5000, true, maxX, maxY},
-        {44, SW_SHOW, -3000, -20, true, 0, 0},
+        {44, SW_SHOW, maxX + 1, maxY + 1, true, maxX, maxY},
+        {44, SW_SHOW, -1, -1, true, 0, 0},
         {44, SW_SHOW, 30, 5000, true, 30, maxY},
         {44, SW_SHOWMINIMIZED, 200, 100, true, 200, 100},
     };
