@@ -2,7 +2,8 @@
 #   on sourcing          decides which Windows builds this machine's Wine can
 #                        run and sets Wine up for that (below); exports
 #                        WINEDEBUG, WINEDLLOVERRIDES and WINEARCH
-#   wine_prefix_make DIR a new prefix in DIR with a virtual desktop
+#   wine_prefix_make DIR a new prefix in DIR with a virtual desktop and a
+#                        disc drive K:
 #   wine_session_start   Xvfb on a free display, a throw-away Wine prefix with
 #                        a 1024x768 virtual desktop, a persistent wineserver;
 #                        exports DISPLAY and WINEPREFIX for what follows
@@ -135,10 +136,14 @@ wine_prefix_make() {
     echo "wine-session: wineboot -i failed for $WINEPREFIX (log $WINEPREFIX/wineboot.log)" >&2
     return 1
   fi
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1 &&
+  # K: is a disc drive (an empty folder) for the tests of removable media;
+  # Wine reads the kinds of drives from the 64-bit side of the registry.
+  mkdir "$WINEPREFIX/disc" && ln -s "$WINEPREFIX/disc" "$WINEPREFIX/dosdevices/k:" &&
+    wine reg add 'HKLM\Software\Wine\Drives' /v k: /d cdrom /reg:64 /f </dev/null >/dev/null 2>&1 &&
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1 &&
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$KERROW_DESKTOP_SIZE" /f \
       </dev/null >/dev/null 2>&1 ||
-    { echo "wine-session: could not set the virtual desktop in $WINEPREFIX" >&2; return 1; }
+    { echo "wine-session: could not set the drives and the virtual desktop in $WINEPREFIX" >&2; return 1; }
   # The desktop wineboot opened has no such window: let it end first.
   wineserver -w
 }

@@ -45,6 +45,20 @@ bool SplitCommandValue(std::string_view value, char (&command)[kCommandBufferSiz
     return true;
 }
 
+TargetKind TargetKindOf(std::string_view command)
+{
+    const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
+    if (command.size() < 3)
+        return TargetKind::Other;
+    const char drive = command[0];
+    const bool letter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
+    if (letter && command[1] == ':' && isSeparator(command[2]))
+        return TargetKind::DrivePath;
+    if (isSeparator(command[0]) && isSeparator(command[1]))
+        return TargetKind::UncPath;
+    return TargetKind::Other;
+}
+
 void WorkingDirectoryOf(const char* command, char (&directory)[kCommandBufferSize])
 {
     std::size_t length = std::strlen(command);

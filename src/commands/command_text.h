@@ -25,6 +25,13 @@ inline bool IsBuiltinCommand(const char* command)
     return command[0] == '#';
 }
 
+// How a command names its target: a path on a drive letter ("C:\..." or
+// "C:/..."), a UNC path ("\\server\share..."), or anything else: a name the
+// shell finds by itself, a URL, a relative path.
+enum class TargetKind { Other, DrivePath, UncPath };
+
+TargetKind TargetKindOf(std::string_view command);
+
 // The folder a command is started in: the text up to and including its last
 // backslash, or the whole text when it has none.
 void WorkingDirectoryOf(const char* command, char (&directory)[kCommandBufferSize]);

@@ -5,24 +5,45 @@
 // ClearCurrentCommand destroys it before the next resolution. At most one
 // shell icon is alive at any time, however much is typed.
 //
-// SHGetFileInfoA reads the file attributes it is given only together with
-// SHGFI_USEFILEATTRIBUTES, which is not passed: the shell looks at the real
-// file, so a path that names nothing gets no icon and shows the application
-// icon. FILE_ATTRIBUTE_ARCHIVE (0x20), the mark of an ordinary file, is
-// passed all the same, so that the call still asks for a plain file's icon
-// should that flag ever be added.
+// SHGetFileInfoA looks at the target itself, so that a path that names
+// nothing gets no icon and shows the application icon; but on a network share
+// or removable media that look can wait for the network or the device, for
+// tens of seconds, and every keystroke resolves on the one thread. Such
+// targets are asked for by name only (SHGFI_USEFILEATTRIBUTES): the icon of
+// their file type, or of a folder for a path that ends in a backslash.
 #include "commands/resolve_key.h"
 
 #include <windows.h>
 
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "commands/current_command.h"
 #include "table/shortcut_table.h"
 
 namespace {
 
-constexpr DWORD kIconFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
+constexpr UINT kIconFlags = SHGFI_ICON | SHGFI_SMALLICON;
+
+// A UNC path, or a path on a drive the system reports as remote, removable
+// or a disc drive. GetDriveTypeA looks only at the drive's kind, never at
+// the medium.
+bool MayWaitForTarget(const char* command)
+{
+    switch (TargetKindOf(command)) {
+    case TargetKind::UncPath:
+        return true;
+    case TargetKind::DrivePath: {
+        const char root[] = {command[0], ':', '\\', '\0'};
+        const UINT type = GetDriveTypeA(root);
+        return type == DRIVE_REMOTE || type == DRIVE_REMOVABLE || type == DRIVE_CDROM;
+    }
+    case TargetKind::Other:
+        break;
+    }
+    return false;
+}
 
 void ChooseIcon()
 {
@@ -30,10 +51,14 @@ void ChooseIcon()
         gCurrentCommand.icon = LoadIconA(nullptr, IDI_EXCLAMATION);
         return;
     }
+    const char* command = gCurrentCommand.command;
+    const std::size_t length = std::strlen(command);
+    const bool folder = length > 0 && command[length - 1] == '\\';
+    const DWORD attributes = folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    const UINT flags =
+        MayWaitForTarget(command) ? kIconFlags | SHGFI_USEFILEATTRIBUTES : kIconFlags;
     SHFILEINFOA info = {};
-    if (SHGetFileInfoA(gCurrentCommand.command, kIconFileAttributes, &info, sizeof info,
-                       SHGFI_ICON | SHGFI_SMALLICON) &&
-        info.hIcon) {
+    if (SHGetFileInfoA(command, attributes, &info, sizeof info, flags) && info.hIcon) {
         gCurrentCommand.icon = info.hIcon;
         gCurrentCommand.ownsIcon = true;
         return;

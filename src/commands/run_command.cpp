@@ -4,9 +4,19 @@
 // the shell tolerates. Its result is not looked at: the launcher is silent.
 //
 // #shutdown and #reboot need SeShutdownPrivilege, which a process token holds
-// but has disabled: it is switched on just around ExitWindowsEx.
+// but has disabled: it is switched on just around ExitWindowsEx. Both are
+// forced (programs are not asked to save) and logged as planned; #shutdown
+// turns the power off, which EWX_SHUTDOWN alone does not.
+//
+// #closeall minimizes what a user sees as programs: visible windows that are
+// no tool window, have no owner (a dialog goes with its owner), are not the
+// shell's desktop and are not cloaked (on another virtual desktop, or parts
+// of the shell that keep WS_VISIBLE). The minimize animation is switched off
+// around it without broadcasting the change: one program that does not
+// answer would hang such a broadcast.
 #include "commands/run_command.h"
 
+#include <dwmapi.h>
 #include <shellapi.h>
 
 #include "commands/current_command.h"
@@ -21,27 +31,40 @@ AnimationSettingFunction gAnimationSetting = SystemParametersInfoA;
 namespace {
 
 constexpr DWORD kTokenAccess = TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY;
+constexpr DWORD kPlannedReason =
+    SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED;
+
+// DwmGetWindowAttribute, looked up at run time so that no import is added.
+using WindowAttributeFunction = decltype(&DwmGetWindowAttribute);
 
 void EndSession(UINT flags)
 {
     SetShutdownPrivilege(true);
-    ExitWindowsEx(flags, 0);
+    ExitWindowsEx(flags | EWX_FORCE, kPlannedReason);
     SetShutdownPrivilege(false);
 }
 
 bool SetMinimizeAnimation(ANIMATIONINFO& animation, int on)
 {
     animation.iMinAnimate = on;
-    return gAnimationSetting(SPI_SETANIMATION, sizeof animation, &animation, SPIF_SENDCHANGE);
+    return gAnimationSetting(SPI_SETANIMATION, sizeof animation, &animation, 0);
 }
 
-BOOL CALLBACK MinimizeIfEligible(HWND window, LPARAM)
+bool IsCloaked(HWND window, WindowAttributeFunction windowAttribute)
 {
-    if (IsIconic(window))
+    DWORD cloaked = 0;
+    return windowAttribute &&
+        SUCCEEDED(windowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked;
+}
+
+BOOL CALLBACK MinimizeIfEligible(HWND window, LPARAM windowAttribute)
+{
+    if (IsIconic(window) || GetWindow(window, GW_OWNER) || window == GetShellWindow())
         return TRUE;
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
-    if (!(style & WS_VISIBLE) || (exStyle & WS_EX_TOOLWINDOW))
+    if (!(style & WS_VISIBLE) || (exStyle & WS_EX_TOOLWINDOW) ||
+        IsCloaked(window, reinterpret_cast<WindowAttributeFunction>(windowAttribute)))
         return TRUE;
     ShowWindowAsync(window, SW_SHOWMINNOACTIVE);
     return TRUE;
@@ -49,6 +72,11 @@ BOOL CALLBACK MinimizeIfEligible(HWND window, LPARAM)
 
 void MinimizeAllWindows()
 {
+    // From the system folder only; where it is missing (no desktop window
+    // manager), nothing is cloaked.
+    const HMODULE dwm = LoadLibraryExA("dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const auto windowAttribute = reinterpret_cast<WindowAttributeFunction>(
+        reinterpret_cast<void*>(dwm ? GetProcAddress(dwm, "DwmGetWindowAttribute") : nullptr));
     ANIMATIONINFO animation = {};
     animation.cbSize = sizeof animation;
     const bool read = gAnimationSetting(SPI_GETANIMATION, sizeof animation, &animation, 0);
@@ -56,9 +84,11 @@ void MinimizeAllWindows()
     // on; it is switched off only for the enumeration, and back on only when
     // this command switched it off.
     const bool switchedOff = read && animation.iMinAnimate && SetMinimizeAnimation(animation, 0);
-    EnumWindows(MinimizeIfEligible, 0);
+    EnumWindows(MinimizeIfEligible, reinterpret_cast<LPARAM>(windowAttribute));
     if (switchedOff)
         SetMinimizeAnimation(animation, 1);
+    if (dwm)
+        FreeLibrary(dwm);
 }
 
 void RunBuiltin(Builtin builtin)
@@ -71,10 +101,10 @@ void RunBuiltin(Builtin builtin)
         LoadLinkFile();
         break;
     case Builtin::Shutdown:
-        EndSession(EWX_SHUTDOWN | EWX_FORCE);
+        EndSession(EWX_SHUTDOWN | EWX_POWEROFF);
         break;
     case Builtin::Reboot:
-        EndSession(EWX_REBOOT | EWX_FORCE);
+        EndSession(EWX_REBOOT);
         break;
     case Builtin::EmptyRecycleBin:
         SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION);

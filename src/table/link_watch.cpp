@@ -1,26 +1,30 @@
-// The change watch on the program's directory fires for any write in it, not
-// only to link.dat; it is only ever polled with a zero time-out, from the
-// popup's show and hide handling, and re-armed after each reload. The
-// launcher never blocks on it and never asks which file changed.
+// The change watch on the program's directory fires for any write in it and
+// for any file made, renamed or deleted there, not only for link.dat: editors
+// that save by writing elsewhere and renaming over link.dat change a name,
+// not a last write. The directory is taken with the wide functions, since an
+// "A" path turns a folder name outside the ANSI code page into question
+// marks and the watch would never start. It is only ever polled with a zero
+// time-out, from the popup's show and hide handling, and re-armed after each
+// reload: the launcher never blocks on it and never asks which file changed.
 #include "table/link_watch.h"
 
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 
 #include "popup_state.h"
 #include "table/shortcut_table.h"
 
 void StartLinkChangeWatch()
 {
-    char directory[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, directory, sizeof directory);
-    if (length == 0 || length >= sizeof directory)
+    wchar_t directory[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
         return;
-    if (char* backslash = std::strrchr(directory, '\\'))
-        *backslash = '\0';
-    gPopupState.linkChangeWatch =
-        FindFirstChangeNotificationA(directory, FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE);
+    if (wchar_t* backslash = std::wcsrchr(directory, L'\\'))
+        *backslash = L'\0';
+    gPopupState.linkChangeWatch = FindFirstChangeNotificationW(
+        directory, FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_FILE_NAME);
 }
 
 void RefreshIfChanged()

@@ -2,7 +2,8 @@
 // link.dat may have been written.
 #pragma once
 
-// Starts watching the directory of the program's executable for writes.
+// Starts watching the directory of the program's executable for writes and
+// for names that change.
 // Without a watch (the path is too long, the call fails) nothing is ever
 // reloaded, silently.
 void StartLinkChangeWatch();

@@ -2,6 +2,8 @@
 // until the popup is closed.
 #include <windows.h>
 
+#include <objbase.h>
+
 #include "dll_search.h"
 #include "popup_state.h"
 #include "table/shortcut_table.h"
@@ -39,5 +41,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     RunMessageLoop();
     if (gPopupState.font)
         DeleteObject(gPopupState.font);
+    CoUninitialize();  // InitInstance made the thread an apartment
     return kExitNormal;
 }

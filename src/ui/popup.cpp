@@ -1,12 +1,14 @@
 // The popup is a topmost tool window without a caption: every point of it
 // answers HTCAPTION, so it is dragged by its icon or its border, and every
-// proposed position is clamped to the screen measured at start-up. Showing
+// proposed position is clamped to the screen, measured again whenever the
+// display changes (a resolution change, docking or undocking). Showing
 // and hiding both empty the input box and poll the change watch, so a
 // changed link.dat is read before anything can be typed. Losing the
 // activation to another program hides it.
 #include "ui/popup.h"
 
 #include <imm.h>
+#include <objbase.h>
 
 #include <string_view>
 
@@ -120,6 +122,35 @@ void OnWindowPosChanging(WINDOWPOS& position)
     ClampPosition(position.x, position.y);
 }
 
+// The largest left and top edge that keep a popup of this size on the
+// screen.
+void MeasurePositionBounds(SIZE size)
+{
+    gPopupState.maxX = GetSystemMetrics(SM_CXSCREEN) - size.cx;
+    gPopupState.maxY = GetSystemMetrics(SM_CYSCREEN) - size.cy;
+}
+
+// The screen changed size: the popup is moved back onto it, by the clamp
+// that every move goes through.
+void OnDisplayChange(HWND window)
+{
+    RECT place;
+    GetWindowRect(window, &place);
+    MeasurePositionBounds({place.right - place.left, place.bottom - place.top});
+    SetWindowPos(window, nullptr, place.left, place.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The popup has no menu to reach by keyboard. Windows opens the system menu
+// when Alt is released alone, and after Alt+Space the popup sees only that
+// release: the menu would then take the keys typed next.
+LRESULT OnSysCommand(HWND window, WPARAM command, LPARAM lParam)
+{
+    if ((command & 0xFFF0) == SC_KEYMENU)
+        return 0;
+    return DefWindowProcA(window, WM_SYSCOMMAND, command, lParam);
+}
+
 // Every change of the box's text resolves it afresh, and the icon area is
 // repainted for what it resolved to.
 void OnCommand(HWND window, int controlId, int notificationCode)
@@ -169,6 +200,11 @@ LRESULT CALLBACK PopupWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_NCHITTEST:
         return HTCAPTION;
+    case WM_DISPLAYCHANGE:
+        OnDisplayChange(window);
+        return 0;
+    case WM_SYSCOMMAND:
+        return OnSysCommand(window, wParam, lParam);
     case WM_COMMAND:
         OnCommand(window, LOWORD(wParam), HIWORD(wParam));
         return DefWindowProcA(window, message, wParam, lParam);
@@ -202,13 +238,6 @@ SIZE PopupFrameSize()
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
-// The largest left and top edge that keep the popup on the screen.
-void MeasurePositionBounds(SIZE size)
-{
-    gPopupState.maxX = GetSystemMetrics(SM_CXSCREEN) - size.cx;
-    gPopupState.maxY = GetSystemMetrics(SM_CYSCREEN) - size.cy;
-}
-
 // Hidden, touching the bottom-right corner of the screen, with its input box.
 bool CreatePopup(HINSTANCE instance, SIZE size)
 {
@@ -238,6 +267,13 @@ void EmptyInputBox()
 
 bool InitInstance(HINSTANCE instance)
 {
+    // Shell extensions and verb handlers are COM objects: the icon lookups and
+    // launches want a single-threaded apartment, without OLE1's DDE.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // A lookup on an empty card reader or disc drive fails instead of showing
+    // the system's "no disk" box. The thread's mode: programs started from
+    // here do not inherit it.
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS, nullptr);
     RegisterPopupClass(instance);
     const SIZE size = PopupFrameSize();
     MeasurePositionBounds(size);

@@ -27,7 +27,7 @@ for exe in "$@"; do
   # objdump -h says CODE for an executable section and READONLY when it is not writable.
   "$objdump" -h "$exe" | awk '/^ *[0-9]+ /{s=$2} /CODE/ && !/READONLY/{print "FAIL: writable code: " s; n++} END{exit n}' || status=1
   [ -n "$dlls" ] || fail "$exe: no import table read"
-  bad=$(grep -Eiv '^(kernel32|user32|gdi32|shell32|advapi32|imm32|msvcrt|api-ms-win-[a-z0-9-]+)\.dll$' <<<"$dlls") &&
+  bad=$(grep -Eiv '^(kernel32|user32|gdi32|shell32|advapi32|imm32|ole32|msvcrt|api-ms-win-[a-z0-9-]+)\.dll$' <<<"$dlls") &&
     fail "$exe imports $bad"
   wrestool -x --raw -t16 "$exe" | strings -el | grep -qx Kerrow || fail "$exe: no version naming Kerrow"
   wrestool -x --raw -t24 "$exe" | xmllint --noout - || fail "$exe: no well-formed manifest"

@@ -4,6 +4,8 @@
 // the built-ins that need no second process or the recycle bin.
 #include "support.h"
 
+#include <objbase.h>
+
 #include <vector>
 
 #include "commands/run_command.h"
@@ -26,18 +28,29 @@ TEST_F(PopupTest, TheBoxTextResolvesToCommandArgumentsAndIcon)
 {
     ShowWindow(gPopupState.popup, SW_SHOWNOACTIVATE);  // a hidden window keeps no update region
     const std::string notepad = "C:\\windows\\notepad.exe", missing = "C:\\no such\\app.exe";
+    // U and K cannot be looked at without waiting (a host that does not
+    // exist; K: is the session's disc drive): asked by name, they get the
+    // icon of their file type.
     gShortcutTable = {{"N", notepad + "\t-x  y"},
                       {"P", missing},
                       {"H", "#no\targ"},
-                      {"L", "C:\\" + std::string(kCommandBufferSize - 3, 'a')}};
+                      {"L", "C:\\" + std::string(kCommandBufferSize - 3, 'a')},
+                      {"U", "\\\\nohost.invalid\\share\\notes.txt"},
+                      {"K", "K:\\notes.txt"}};
     // The system's icons are shared; "shell" stands for any icon the record owns.
     const HICON shell = reinterpret_cast<HICON>(1), warning = LoadIconA(nullptr, IDI_EXCLAMATION),
                 application = LoadIconA(nullptr, IDI_APPLICATION);
     const std::tuple<const char*, std::string, const char*, HICON> rows[] = {
-        {"N", notepad, "-x  y", shell}, {"P", missing, nullptr, application},
-        {"N", notepad, "-x  y", shell}, {"H", "#no", "arg", warning},
-        {"N", notepad, "-x  y", shell}, {"L", "", nullptr, nullptr},
-        {"N", notepad, "-x  y", shell}, {"NO", "", nullptr, nullptr},
+        {"N", notepad, "-x  y", shell},
+        {"P", missing, nullptr, application},
+        {"N", notepad, "-x  y", shell},
+        {"H", "#no", "arg", warning},
+        {"N", notepad, "-x  y", shell},
+        {"L", "", nullptr, nullptr},
+        {"N", notepad, "-x  y", shell},
+        {"NO", "", nullptr, nullptr},
+        {"U", "\\\\nohost.invalid\\share\\notes.txt", nullptr, shell},
+        {"K", "K:\\notes.txt", nullptr, shell},
     };
     for (const auto& [text, command, arguments, icon] : rows) {
         const HICON before = gCurrentCommand.icon;
@@ -54,6 +67,18 @@ TEST_F(PopupTest, TheBoxTextResolvesToCommandArgumentsAndIcon)
     }
 }
 
+// The shell calls want a single-threaded apartment, and an empty disc drive
+// must fail quietly; the error mode is the thread's, which launched programs
+// do not inherit.
+TEST_F(PopupTest, TheThreadIsAnApartmentThatShowsNoErrorBoxes)
+{
+    APTTYPE type;
+    APTTYPEQUALIFIER qualifier;
+    ASSERT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
+    EXPECT_TRUE(type == APTTYPE_STA || type == APTTYPE_MAINSTA) << type;
+    EXPECT_TRUE(GetThreadErrorMode() & SEM_FAILCRITICALERRORS) << GetThreadErrorMode();
+}
+
 std::vector<WPARAM> gKeysSeenByBox;
 WNDPROC gBoxProc;
 
@@ -64,10 +89,32 @@ LRESULT CALLBACK NotingBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return CallWindowProcA(gBoxProc, window, message, wParam, lParam);
 }
 
+HHOOK gMenuHook;
+bool gMenuMode;
+
+// Called by the loop of a menu for each message it takes: the thread is in
+// menu mode, which is then ended.
+LRESULT CALLBACK NotingMenuLoop(int code, WPARAM wParam, LPARAM lParam)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (code == MSGF_MENU && GetGUIThreadInfo(GetCurrentThreadId(), &info))
+        gMenuMode |= (info.flags & GUI_INMENUMODE) != 0;
+    EndMenu();
+    return CallNextHookEx(gMenuHook, code, wParam, lParam);
+}
+
 // The loop step gives Enter, Escape and Alt to the program, never to the box;
-// Alt alone (after the hot key took the Space) comes as WM_SYSKEYDOWN.
+// Alt alone (after the hot key took the Space) comes as WM_SYSKEYDOWN, and
+// its release (SC_KEYMENU) never opens the system menu.
 TEST_F(PopupTest, EnterEscapeAndAltNeverReachTheBox)
 {
+    gMenuHook = SetWindowsHookExA(WH_MSGFILTER, NotingMenuLoop, nullptr, GetCurrentThreadId());
+    PostMessageA(gPopupState.popup, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    PostMessageA(gPopupState.popup, WM_NULL, 0, 0);  // for a menu loop to take
+    Pump();
+    UnhookWindowsHookEx(gMenuHook);
+    EXPECT_FALSE(gMenuMode) << "the system menu opened";
     gBoxProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         gPopupState.edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NotingBoxProc)));
     const std::pair<UINT, WPARAM> keys[] = {
@@ -117,6 +164,27 @@ TEST_F(PopupTest, APlacementIsKeptOnTheScreenAndMovesAreClamped)
     }
 }
 
+// A screen made smaller moves the popup back onto it, and moves stay on it.
+TEST_F(PopupTest, AfterTheScreenShrinksThePopupIsBackOnIt)
+{
+    ShowWindow(gPopupState.popup, SW_SHOWNOACTIVATE);  // in the corner of 1024x768
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = 800;
+    mode.dmPelsHeight = 600;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    ASSERT_EQ(ChangeDisplaySettingsExA(nullptr, &mode, nullptr, 0, nullptr),
+              DISP_CHANGE_SUCCESSFUL);
+    RECT frame[2];
+    GetWindowRect(gPopupState.popup, &frame[0]);
+    SetWindowPos(gPopupState.popup, nullptr, 1000, 700, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    GetWindowRect(gPopupState.popup, &frame[1]);
+    ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr);  // back to the desktop's size
+    for (const RECT& place : frame)
+        EXPECT_TRUE(place.right == 800 && place.bottom == 600)
+            << place.right << "," << place.bottom;
+}
+
 // The watch is on this test program's folder; link.dat is read from the
 // current folder, and by #reload at once.
 TEST_F(PopupTest, AWriteInTheProgramFolderReloadsOnceAtTheNextShowOrHide)
@@ -155,22 +223,29 @@ BOOL WINAPI AnimationStandIn(UINT action, UINT, PVOID record, UINT flags)
     return action != SPI_GETANIMATION || gAnimationRead >= 0;
 }
 
-TEST_F(PopupTest, CloseAllMinimizesOnlyVisibleNormalWindowsAndRestoresTheAnimation)
+// Visible windows that are no tool window and have no owner are minimized
+// (I), others stay hidden (-) or shown (V); the animation is switched off
+// around it, without a broadcast, only when it was on.
+TEST_F(PopupTest, CloseAllMinimizesOnlyVisibleUnownedWindowsAndRestoresTheAnimation)
 {
     gAnimationSetting = AnimationStandIn;
     for (const int read : {1, 0, -1}) {
-        const auto make = [](DWORD exStyle, DWORD style) {
+        const auto make = [](DWORD exStyle, DWORD style, HWND owner) {
             return CreateWindowExA(exStyle, "STATIC", "", WS_OVERLAPPEDWINDOW | style, 0, 0, 99, 99,
-                                   nullptr, nullptr, nullptr, nullptr);
+                                   owner, nullptr, nullptr, nullptr);
         };
-        const HWND windows[] = {make(0, WS_VISIBLE), make(0, 0),
-                                make(WS_EX_TOOLWINDOW, WS_VISIBLE)};
+        const HWND owner = make(0, WS_VISIBLE, nullptr);
+        const HWND windows[] = {owner, make(0, 0, nullptr),
+                                make(WS_EX_TOOLWINDOW, WS_VISIBLE, nullptr),
+                                make(0, WS_VISIBLE, owner)};
         gAnimationCalls.clear();
         gAnimationRead = read;
         RunKeyOf("#closeall");
-        EXPECT_TRUE(IsIconic(windows[0]));
-        EXPECT_FALSE(IsIconic(windows[1]) || IsWindowVisible(windows[1]) || IsIconic(windows[2]));
-        EXPECT_EQ(gAnimationCalls, read == 1 ? "get;set 0 2;set 1 2;" : "get;") << read;
+        std::string states;
+        for (const HWND window : windows)
+            states += IsIconic(window) ? 'I' : IsWindowVisible(window) ? 'V' : '-';
+        EXPECT_EQ(states, "I-VV") << read;
+        EXPECT_EQ(gAnimationCalls, read == 1 ? "get;set 0 0;set 1 0;" : "get;") << read;
         for (const HWND window : windows)
             DestroyWindow(window);
     }
