@@ -15,13 +15,6 @@ namespace {
 
 constexpr const char* kDefaultFile = "link.dat";
 
-// Only Windows can say whether a target such as C:\Tools\app.exe is there.
-#ifdef _WIN32
-constexpr TargetExistsFunction kTargetExists = TargetExists;
-#else
-constexpr TargetExistsFunction kTargetExists = nullptr;
-#endif
-
 constexpr const char* kUsage =
     "usage: kerrow-check [FILE]\n"
     "Reads FILE (link.dat in the current directory by default) the way the launcher does.\n"
@@ -62,5 +55,9 @@ int main(int argc, char** argv)
             return WrongArguments("only one FILE may be given");
         path = argv[i];
     }
-    return CheckLinkFile(path ? path : kDefaultFile, stdout, stderr, kTargetExists);
+#ifdef _WIN32
+    return CheckLinkFile(path ? path : kDefaultFile, stdout, stderr, WindowsAnswers());
+#else
+    return CheckLinkFile(path ? path : kDefaultFile, stdout, stderr);
+#endif
 }

@@ -2,15 +2,25 @@
 # kerrow-check on the link files in tests/data: the table on stdout byte for
 # byte (NAME.table), each finding on its line and naming what NAME.findings
 # says ("LINE [TEXT]"), the exit code; then its exit codes for its arguments.
-# The Windows build also looks for the targets: NAME.findings-windows, where
-# there is one, is what it must find instead.
+# The Windows build also looks for the targets (on the server kerrowhost that
+# Wine answers for here) and asks the system about keys: NAME.findings-windows,
+# where there is one, is what it must find instead.
 # Usage: check_files.sh [native|windows] KERROW-CHECK (wine runs kerrow-check.exe)
 set -uo pipefail
+export LC_ALL=C # findings are matched byte for byte
 kind=$1 checker=$(realpath "$2")
 data=$(cd "$(dirname "$0")/../data" && pwd)
 work=$(mktemp -d /tmp/kerrow-check.XXXXXX)
-trap 'rm -rf "$work"; [ "$kind" = native ] || wine_session_end_own' EXIT
+server=""
+end() {
+  [ -z "$server" ] || { rm -rf "$server" && rmdir "${server%/*}"; }
+  rm -rf "$work"
+  [ "$kind" = native ] || wine_session_end_own
+}
+trap end EXIT
 [ "$kind" = native ] || { source "$(dirname "$0")/../../scripts/wine-session.sh" && wine_session_ensure; } || exit 1
+# Wine answers for a UNC server whose folder is under dosdevices/unc.
+[ "$kind" = native ] || { server=$WINEPREFIX/dosdevices/unc/kerrowhost && mkdir -p "$server/share"; }
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 launcher=$([ "$kind" = native ] || echo wine)
