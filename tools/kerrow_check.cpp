@@ -20,6 +20,7 @@ constexpr const char* kUsage =
     "Reads FILE (link.dat in the current directory by default) the way the launcher does.\n"
     "Prints the table it gives on stdout, one line per entry: the key, a TAB, the command.\n"
     "Prints what will not work as meant on stderr, as FILE:LINE: message.\n"
+    "On Windows it also says whether another program holds Alt+Space.\n"
     "Exit status: 0 nothing found, 1 findings, 2 FILE cannot be read or wrong arguments.\n";
 
 int WrongArguments(const char* problem, const char* argument = "")
@@ -27,6 +28,30 @@ int WrongArguments(const char* problem, const char* argument = "")
     std::fprintf(stderr, "kerrow-check: %s%s\n%s", problem, argument, kUsage);
     return kCheckUnreadable;
 }
+
+#ifdef _WIN32
+// Kerrow ends at once, without a word, when it cannot hold Alt+Space. True
+// for a finding.
+bool SayHotKeyHolder()
+{
+    switch (FindHotKeyHolder()) {
+    case HotKeyHolder::Kerrow:
+        std::fputs("kerrow-check: note: Kerrow is running and holds Alt+Space; a second copy "
+                   "would end at once\n",
+                   stderr);
+        return false;
+    case HotKeyHolder::OtherProgram:
+        std::fputs("kerrow-check: another program holds Alt+Space, so Kerrow would end at once "
+                   "when started\n",
+                   stderr);
+        return true;
+    case HotKeyHolder::Nobody:
+    case HotKeyHolder::Unknown:
+        return false;
+    }
+    return false;
+}
+#endif
 
 }  // namespace
 
@@ -56,7 +81,10 @@ int main(int argc, char** argv)
         path = argv[i];
     }
 #ifdef _WIN32
-    return CheckLinkFile(path ? path : kDefaultFile, stdout, stderr, WindowsAnswers());
+    const int result = CheckLinkFile(path ? path : kDefaultFile, stdout, stderr, WindowsAnswers());
+    // Said even when there is no link file: it is why Kerrow would not start.
+    const bool hotKeyTaken = SayHotKeyHolder();
+    return hotKeyTaken && result == kCheckClean ? kCheckFindings : result;
 #else
     return CheckLinkFile(path ? path : kDefaultFile, stdout, stderr);
 #endif

@@ -33,6 +33,13 @@ struct SystemAnswers {
 #ifdef _WIN32
 // The answers of the Windows this runs on (system_win32.cpp).
 SystemAnswers WindowsAnswers();
+
+enum class HotKeyHolder { Nobody, Kerrow, OtherProgram, Unknown };
+
+// Who holds Alt+Space. A running Kerrow is found by its popup, without
+// touching the hot key; only when there is none is the hot key registered
+// for a moment and released at once.
+HotKeyHolder FindHotKeyHolder();
 #endif
 
 // True when every byte above 127 in text is part of a well-formed UTF-8

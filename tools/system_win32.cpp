@@ -1,11 +1,21 @@
 // kerrow-check on Windows: what only the system can answer. Whether a
-// command's target is there, how the input box upper-cases a key and the
-// ANSI code page link.dat is read in.
+// command's target is there, how the input box upper-cases a key, the ANSI
+// code page link.dat is read in, and who holds Alt+Space.
+//
+// The hot key is the one thing asked for by changing it: registering it for
+// a moment takes it from a Kerrow that registers it in that moment, and that
+// Kerrow would end at once. So a running Kerrow is found by its popup first,
+// and the hot key is tried only when there is none; a Kerrow that is just
+// starting, before its popup exists, can still lose that race.
 #include <windows.h>
 
 #include "link_check.h"
+#include "ui/popup.h"
 
 namespace {
+
+// kerrow-check's own hot key, on its own thread: Kerrow's uses the popup.
+constexpr int kProbeHotKeyId = 1;
 
 TargetState TargetStateOf(const char* path)
 {
@@ -47,4 +57,16 @@ std::string TypedAs(std::string_view text)
 SystemAnswers WindowsAnswers()
 {
     return {TargetStateOf, TypedAs, GetACP()};
+}
+
+HotKeyHolder FindHotKeyHolder()
+{
+    if (FindWindowA(kPopupClassName, nullptr))
+        return HotKeyHolder::Kerrow;
+    if (RegisterHotKey(nullptr, kProbeHotKeyId, kHotKeyModifiers, kHotKeyVirtualKey)) {
+        UnregisterHotKey(nullptr, kProbeHotKeyId);
+        return HotKeyHolder::Nobody;
+    }
+    return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED ? HotKeyHolder::OtherProgram
+                                                             : HotKeyHolder::Unknown;
 }
