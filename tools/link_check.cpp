@@ -320,8 +320,9 @@ void LinkChecker::CheckKey(std::size_t number, std::string_view key)
         UpperCaseKey(stored);
         if (typed != stored)
             Add(number,
-                "key " + Quoted(key) + " can never be typed: the input box turns it into " +
-                    Quoted(typed) + "; write it as " + Quoted(typed));
+                "key " + Quoted(key) +
+                    " can never be typed: the input box turns it into upper case; write it as " +
+                    Quoted(typed));
     } else if (HoldsHighBytes(key)) {
         Add(number,
             "key " + Quoted(key) +
