@@ -15,18 +15,12 @@ namespace {
 
 constexpr const char* kDefaultFile = "link.dat";
 
-// Only Windows can say whether a target such as C:\Tools\app.exe is there.
-#ifdef _WIN32
-constexpr TargetExistsFunction kTargetExists = TargetExists;
-#else
-constexpr TargetExistsFunction kTargetExists = nullptr;
-#endif
-
 constexpr const char* kUsage =
     "usage: kerrow-check [FILE]\n"
     "Reads FILE (link.dat in the current directory by default) the way the launcher does.\n"
     "Prints the table it gives on stdout, one line per entry: the key, a TAB, the command.\n"
     "Prints what will not work as meant on stderr, as FILE:LINE: message.\n"
+    "On Windows it also says whether another program holds Alt+Space.\n"
     "Exit status: 0 nothing found, 1 findings, 2 FILE cannot be read or wrong arguments.\n";
 
 int WrongArguments(const char* problem, const char* argument = "")
@@ -34,6 +28,30 @@ int WrongArguments(const char* problem, const char* argument = "")
     std::fprintf(stderr, "kerrow-check: %s%s\n%s", problem, argument, kUsage);
     return kCheckUnreadable;
 }
+
+#ifdef _WIN32
+// Kerrow ends at once, without a word, when it cannot hold Alt+Space. True
+// for a finding.
+bool SayHotKeyHolder()
+{
+    switch (FindHotKeyHolder()) {
+    case HotKeyHolder::Kerrow:
+        std::fputs("kerrow-check: note: Kerrow is running and holds Alt+Space; a second copy "
+                   "would end at once\n",
+                   stderr);
+        return false;
+    case HotKeyHolder::OtherProgram:
+        std::fputs("kerrow-check: another program holds Alt+Space, so Kerrow would end at once "
+                   "when started\n",
+                   stderr);
+        return true;
+    case HotKeyHolder::Nobody:
+    case HotKeyHolder::Unknown:
+        return false;
+    }
+    return false;
+}
+#endif
 
 }  // namespace
 
@@ -62,5 +80,12 @@ int main(int argc, char** argv)
             return WrongArguments("only one FILE may be given");
         path = argv[i];
     }
-    return CheckLinkFile(path ? path : kDefaultFile, stdout, stderr, kTargetExists);
+#ifdef _WIN32
+    const int result = CheckLinkFile(path ? path : kDefaultFile, stdout, stderr, WindowsAnswers());
+    // Said even when there is no link file: it is why Kerrow would not start.
+    const bool hotKeyTaken = SayHotKeyHolder();
+    return hotKeyTaken && result == kCheckClean ? kCheckFindings : result;
+#else
+    return CheckLinkFile(path ? path : kDefaultFile, stdout, stderr);
+#endif
 }

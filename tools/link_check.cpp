@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "commands/command_text.h"
 #include "table/shortcut_table.h"
@@ -16,6 +19,27 @@ namespace {
 static_assert(kInputBoxLength == 4, "the finding says the input box holds four");
 
 constexpr std::string_view kByteOrderMarks[] = {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
+
+// The well-formed UTF-8 sequences by their first byte: how long they are and
+// the range of their second byte, which rules out overlong forms, UTF-16
+// surrogates and code points past U+10FFFF. Every later byte is 80 to BF.
+struct Utf8Lead {
+    unsigned char first, last;
+    std::size_t length;
+    unsigned char secondLow, secondHigh;
+};
+constexpr unsigned char kFirstHighByte = 0x80;
+constexpr unsigned char kUtf8TrailLow = kFirstHighByte;
+constexpr unsigned char kUtf8TrailHigh = 0xBF;
+constexpr Utf8Lead kUtf8Leads[] = {
+    {0xC2, 0xDF, 2, 0x80, 0xBF}, {0xE0, 0xE0, 3, 0xA0, 0xBF}, {0xE1, 0xEC, 3, 0x80, 0xBF},
+    {0xED, 0xED, 3, 0x80, 0x9F}, {0xEE, 0xEF, 3, 0x80, 0xBF}, {0xF0, 0xF0, 4, 0x90, 0xBF},
+    {0xF1, 0xF3, 4, 0x80, 0xBF}, {0xF4, 0xF4, 4, 0x80, 0x8F},
+};
+
+// Bytes below a space, other than those the reader takes as TAB, line end,
+// CR, NUL or Ctrl-Z, can stand in a key, but no key typed into the box makes them.
+constexpr unsigned char kFirstPrintable = 0x20;
 
 std::string Quoted(std::string_view text)
 {
@@ -54,10 +78,37 @@ std::string HexBytes(std::string_view bytes)
     return hex;
 }
 
+bool IsHighByte(char c)
+{
+    return static_cast<unsigned char>(c) >= kFirstHighByte;
+}
+
 bool HoldsHighBytes(std::string_view text)
 {
-    return std::any_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return std::any_of(text.begin(), text.end(), IsHighByte);
+}
+
+// Length of the well-formed UTF-8 sequence text starts with; 0 for none.
+std::size_t Utf8SequenceLength(std::string_view text)
+{
+    const auto byte = [text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    for (const Utf8Lead& lead : kUtf8Leads) {
+        if (byte(0) < lead.first || byte(0) > lead.last)
+            continue;
+        if (text.size() < lead.length || byte(1) < lead.secondLow || byte(1) > lead.secondHigh)
+            return 0;
+        for (std::size_t i = 2; i < lead.length; ++i) {
+            if (byte(i) < kUtf8TrailLow || byte(i) > kUtf8TrailHigh)
+                return 0;
+        }
+        return lead.length;
+    }
+    return 0;
+}
+
+bool IsControlByte(char c)
+{
+    return static_cast<unsigned char>(c) < kFirstPrintable;
 }
 
 std::string_view ByteOrderMarkAtStart(std::string_view text)
@@ -83,19 +134,36 @@ struct KeyLess {
     }
 };
 
+std::string NulMessage(std::size_t nulLines)
+{
+    std::string message = "a NUL byte ends the text of this line";
+    if (nulLines > 1)
+        message += ", and of " + CountOf(nulLines - 1, "later line", "later lines");
+    return message + "; a file in a 16-bit encoding such as UTF-16 gives no entries";
+}
+
+std::string Utf8Message(unsigned codePage)
+{
+    const std::string codePageName =
+        codePage ? "ANSI code page " + std::to_string(codePage) : "the system's ANSI code page";
+    return "the file looks like UTF-8: its bytes above 127, from this line on, all form UTF-8 "
+           "sequences, but Kerrow reads it in " +
+        codePageName + ", where they are other letters; save it as ANSI";
+}
+
 // Says what it finds line by line, alongside the launcher's own merge. The
 // findings go out at once, in line order: a file of a million lines keeps
 // only its table and one key per entry in memory.
 class LinkChecker {
 public:
-    LinkChecker(const char* name, std::FILE* err, TargetExistsFunction targetExists)
-        : name_(name), err_(err), targetExists_(targetExists)
+    LinkChecker(const char* name, std::FILE* err, const SystemAnswers& system)
+        : name_(name), err_(err), system_(system)
     {
     }
-    void CountNulLines(std::FILE* file);
+    void Survey(std::FILE* file);
     void CheckLine(std::size_t number, std::string_view line);
     void CheckCtrlZ(std::FILE* file);
-    // Says the NUL finding if it is still held back; returns the number of findings.
+    // Says the findings still held back; returns the number of findings.
     std::size_t Finish();
 
 private:
@@ -103,56 +171,72 @@ private:
     void CheckEntry(std::size_t number, const ParsedLine& parsed);
     void CheckKey(std::size_t number, std::string_view key);
     void CheckCommand(std::size_t number, std::string_view value);
-    void SayNulFinding();
     void Add(std::size_t number, const std::string& message);
+    void SayHeldBefore(std::size_t number);
+    void Say(std::size_t number, const std::string& message);
 
     const char* name_;
     std::FILE* err_;
-    TargetExistsFunction targetExists_;
+    SystemAnswers system_;
     std::size_t findings_ = 0;
     // The line of each key as last written there, found by its upper-case form.
     std::map<std::string, std::size_t, KeyLess> keyLines_;
-    std::size_t firstNulLine_ = 0;
-    std::size_t nulLines_ = 0;
-    bool nulFindingHeld_ = false;
+    // Findings on a line that only the whole file tells, in line order; the
+    // first nextHeld_ of them have been said.
+    std::vector<std::pair<std::size_t, std::string>> held_;
+    std::size_t nextHeld_ = 0;
 };
 
-// The NUL finding counts every line a NUL cuts short, but belongs to the
-// first of them: the count is taken before the findings go out.
-void LinkChecker::CountNulLines(std::FILE* file)
+// The NUL finding counts every line a NUL cuts short, and the UTF-8 finding
+// needs every byte above 127; both belong to the first line concerned. So
+// the file is read once for them before the findings go out.
+void LinkChecker::Survey(std::FILE* file)
 {
     LinkLineReader reader(file);
+    std::size_t firstNulLine = 0, nulLines = 0, firstHighLine = 0;
+    bool utf8 = true;
     std::string_view line;
     while (reader.Next(line)) {
-        if (line.find('\0') != std::string_view::npos && nulLines_++ == 0)
-            firstNulLine_ = reader.LineNumber();
+        if (line.find('\0') != std::string_view::npos && nulLines++ == 0)
+            firstNulLine = reader.LineNumber();
+        if (HoldsHighBytes(line)) {
+            if (firstHighLine == 0)
+                firstHighLine = reader.LineNumber();
+            utf8 = utf8 && FormsUtf8(line);
+        }
     }
-    nulFindingHeld_ = nulLines_ > 0;
+    if (nulLines > 0)
+        held_.emplace_back(firstNulLine, NulMessage(nulLines));
+    if (firstHighLine > 0 && utf8)
+        held_.emplace_back(firstHighLine, Utf8Message(system_.ansiCodePage));
+    std::stable_sort(held_.begin(), held_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+// Findings come in line order; a held finding follows its line's others.
+void LinkChecker::SayHeldBefore(std::size_t number)
+{
+    while (nextHeld_ < held_.size() && held_[nextHeld_].first < number) {
+        const auto& [line, message] = held_[nextHeld_++];
+        Say(line, message);
+    }
 }
 
 void LinkChecker::Add(std::size_t number, const std::string& message)
 {
-    // Findings come in line order; the NUL finding follows its line's others.
-    if (nulFindingHeld_ && number > firstNulLine_)
-        SayNulFinding();
+    SayHeldBefore(number);
+    Say(number, message);
+}
+
+void LinkChecker::Say(std::size_t number, const std::string& message)
+{
     std::fprintf(err_, "%s:%lu: %s\n", name_, static_cast<unsigned long>(number), message.c_str());
     ++findings_;
 }
 
-void LinkChecker::SayNulFinding()
-{
-    nulFindingHeld_ = false;
-    std::string message = "a NUL byte ends the text of this line";
-    if (nulLines_ > 1)
-        message += ", and of " + CountOf(nulLines_ - 1, "later line", "later lines");
-    message += "; a file in a 16-bit encoding such as UTF-16 gives no entries";
-    Add(firstNulLine_, message);
-}
-
 std::size_t LinkChecker::Finish()
 {
-    if (nulFindingHeld_)
-        SayNulFinding();
+    SayHeldBefore(std::numeric_limits<std::size_t>::max());
     return findings_;
 }
 
@@ -224,7 +308,22 @@ void LinkChecker::CheckKey(std::size_t number, std::string_view key)
             "key " + Quoted(key) + " has " + std::to_string(key.size()) +
                 " characters: the input box holds four, so it can never be typed");
     }
-    if (HoldsHighBytes(key)) {
+    const auto control = std::find_if(key.begin(), key.end(), IsControlByte);
+    if (control != key.end()) {
+        Add(number,
+            "the key holds the control byte 0x" + HexBytes(std::string_view(&*control, 1)) +
+                ", which cannot be typed into the input box, so it can never match");
+    }
+    if (system_.typedAs) {
+        const std::string typed = system_.typedAs(key);
+        std::string stored(key);
+        UpperCaseKey(stored);
+        if (typed != stored)
+            Add(number,
+                "key " + Quoted(key) +
+                    " can never be typed: the input box turns it into upper case; write it as " +
+                    Quoted(typed));
+    } else if (HoldsHighBytes(key)) {
         Add(number,
             "key " + Quoted(key) +
                 " holds bytes from 0x80 to 0xFF: the input box may change such letters as they are "
@@ -243,7 +342,10 @@ void LinkChecker::CheckCommand(std::size_t number, std::string_view value)
         return;
     }
     if (!IsBuiltinCommand(command)) {
-        if (targetExists_ && IsAbsoluteTarget(command) && !targetExists_(command))
+        // Only a path on a drive or a share is looked for: not a URL, nor a
+        // name the shell finds by itself.
+        if (system_.targetState && TargetKindOf(command) != TargetKind::Other &&
+            system_.targetState(command) == TargetState::Missing)
             Add(number,
                 "the target " + Quoted(command) + " does not exist, so this key does nothing");
         return;
@@ -308,27 +410,30 @@ void PrintTable(const ShortcutTable& table, std::FILE* out)
 
 }  // namespace
 
-bool IsAbsoluteTarget(std::string_view command)
+bool FormsUtf8(std::string_view text)
 {
-    const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
-    if (command.size() < 3)
-        return false;
-    const char drive = command[0];
-    const bool letter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
-    const bool driveLetter = letter && command[1] == ':' && isSeparator(command[2]);
-    const bool unc = isSeparator(command[0]) && isSeparator(command[1]);
-    return driveLetter || unc;
+    for (std::size_t i = 0; i < text.size();) {
+        if (!IsHighByte(text[i])) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = Utf8SequenceLength(text.substr(i));
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
 }
 
 int CheckLinkStream(std::FILE* file, const char* name, std::FILE* out, std::FILE* err,
-                    TargetExistsFunction targetExists)
+                    const SystemAnswers& system)
 {
     ShortcutTable table;
-    LinkChecker checker(name, err, targetExists);
+    LinkChecker checker(name, err, system);
     errno = 0;
-    // A first reading counts the NULs, and finds a file that cannot be read
-    // before any finding is said.
-    checker.CountNulLines(file);
+    // The first reading also finds a file that cannot be read before any
+    // finding is said.
+    checker.Survey(file);
     LinkLineReader reader(file);
     if (!std::ferror(file)) {
         std::rewind(file);
@@ -350,15 +455,14 @@ int CheckLinkStream(std::FILE* file, const char* name, std::FILE* out, std::FILE
     return checker.Finish() == 0 ? kCheckClean : kCheckFindings;
 }
 
-int CheckLinkFile(const char* path, std::FILE* out, std::FILE* err,
-                  TargetExistsFunction targetExists)
+int CheckLinkFile(const char* path, std::FILE* out, std::FILE* err, const SystemAnswers& system)
 {
     std::FILE* file = std::fopen(path, "rb");
     if (!file) {
         std::fprintf(err, "%s: cannot be read: %s\n", path, std::strerror(errno));
         return kCheckUnreadable;
     }
-    const int result = CheckLinkStream(file, path, out, err, targetExists);
+    const int result = CheckLinkStream(file, path, out, err, system);
     std::fclose(file);
     return result;
 }

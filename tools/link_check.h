@@ -4,37 +4,60 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 constexpr int kCheckClean = 0;       // read, nothing to say
 constexpr int kCheckFindings = 1;    // read, with findings
 constexpr int kCheckUnreadable = 2;  // cannot be opened or read
 
-// Whether a file or folder is there. Only the Windows build can tell
-// (TargetExists); the native build checks no targets.
-using TargetExistsFunction = bool (*)(const char* path);
+// What a look for a target found.
+enum class TargetState {
+    Present,
+    Missing,    // the system answered that it is not there
+    Unchecked,  // no answer either way: a server that did not answer, a folder not readable
+};
+
+// What only the system kerrow-check runs on can tell. The native build knows
+// none of it: targets are not looked for, the key findings say "may", and
+// the code page is not named.
+struct SystemAnswers {
+    TargetState (*targetState)(const char* path) = nullptr;
+    // The text the input box holds once text is typed into it: the box turns
+    // letters into upper case by the system's own rules.
+    std::string (*typedAs)(std::string_view text) = nullptr;
+    // The ANSI code page the launcher reads link.dat in; 0 for not known.
+    unsigned ansiCodePage = 0;
+};
+
 #ifdef _WIN32
-bool TargetExists(const char* path);
+// The answers of the Windows this runs on (system_win32.cpp).
+SystemAnswers WindowsAnswers();
+
+enum class HotKeyHolder { Nobody, Kerrow, OtherProgram, Unknown };
+
+// Who holds Alt+Space. A running Kerrow is found by its popup, without
+// touching the hot key; only when there is none is the hot key registered
+// for a moment and released at once.
+HotKeyHolder FindHotKeyHolder();
 #endif
 
-// True for a command whose target can be looked for: an absolute path with a
-// drive letter ("C:\..." or "C:/...") or a UNC path ("\\server\share...").
-// URLs, bare names the shell finds on the path, relative paths and built-in
-// commands are not looked for.
-bool IsAbsoluteTarget(std::string_view command);
+// True when every byte above 127 in text is part of a well-formed UTF-8
+// sequence (also when there is none).
+bool FormsUtf8(std::string_view text);
 
 // Reads the open file (binary mode; name is only used in messages). Says
 // the findings on err as it reads, one per line as "name:LINE: message",
 // LINE counting physical lines from 1; then prints the table on out, one
 // entry per line in table order as the key, a TAB, the command text and a
-// line feed, raw bytes. The file must be seekable: it is read once to count
-// its NULs, and after a Ctrl-Z read again to tell how much the launcher
-// leaves unread. With targetExists, a command whose absolute target is not
-// there is a finding.
+// line feed, raw bytes. The file must be seekable: it is read once for what
+// only the whole file tells (its NULs, whether it looks like UTF-8), and
+// after a Ctrl-Z read again to tell how much the launcher leaves unread.
+// What the system answers makes the findings exact where it can.
 int CheckLinkStream(std::FILE* file, const char* name, std::FILE* out, std::FILE* err,
-                    TargetExistsFunction targetExists = nullptr);
+                    const SystemAnswers& system = {});
 
 // Opens path and checks it as above; when it cannot be opened, says so on
 // err in one line and returns kCheckUnreadable.
 int CheckLinkFile(const char* path, std::FILE* out, std::FILE* err,
-                  TargetExistsFunction targetExists = nullptr);
+                  const SystemAnswers& system = {});

@@ -127,14 +127,19 @@ ParsedLine ParseLinkLine(std::string_view line)
     return parsed;
 }
 
+void UpperCaseKey(std::string& key)
+{
+    for (char& c : key)
+        c = UpperCaseKeyByte(c);
+}
+
 void MergeLinkLine(ShortcutTable& table, std::string_view line)
 {
     const ParsedLine parsed = ParseLinkLine(line);
     if (parsed.kind != LineKind::Entry)
         return;
     std::string key(parsed.key);
-    for (char& c : key)
-        c = UpperCaseKeyByte(c);
+    UpperCaseKey(key);
     table[std::move(key)].assign(parsed.command);
 }
 

@@ -84,6 +84,8 @@ inline char UpperCaseKeyByte(char c)
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+void UpperCaseKey(std::string& key);
+
 // Merges one line into the table: a new key is added, a known key gets the
 // new value. Lines that are no entry change nothing.
 void MergeLinkLine(ShortcutTable& table, std::string_view line);

@@ -21,7 +21,6 @@
 namespace {
 
 constexpr int kHotKeyId = 0;
-constexpr const char* kPopupClassName = "Kerrow_Window";
 constexpr const char* kPopupTitle = "Kerrow by Pellam";
 constexpr const char* kSettingsSection = "Window";
 constexpr const char* kSettingsKey = "Placement";
@@ -281,7 +280,7 @@ bool InitInstance(HINSTANCE instance)
         return false;
     RestorePlacement(size);
     SetFocus(gPopupState.edit);
-    if (!RegisterHotKey(gPopupState.popup, kHotKeyId, MOD_ALT, VK_SPACE))
+    if (!RegisterHotKey(gPopupState.popup, kHotKeyId, kHotKeyModifiers, kHotKeyVirtualKey))
         return false;
     StartLinkChangeWatch();
     // Keys reach the box as typed: no input method composes them.

@@ -2,8 +2,9 @@
 # A person's use of the real kerrow.exe in the Wine desktop, through real X
 # input: Alt+Space, typing and the icon it shows, Enter, Escape, clicking
 # another program, a link.dat saved while hidden, dragging, #exit and the
-# place it saves, a second copy. Needs a Wine session (scripts/wine-session.sh).
-# Usage: use.sh KERROW.EXE RECORDER.EXE
+# place it saves, a second copy, and kerrow-check beside it. Needs a Wine
+# session (scripts/wine-session.sh).
+# Usage: use.sh KERROW.EXE RECORDER.EXE KERROW-CHECK.EXE
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-session.sh"
 dir=$(mktemp -d /tmp/kerrow-e2e.XXXXXX)
@@ -91,6 +92,8 @@ start && kerrow=$!
 wait_for at "${place%,*}" "${place#*,}"
 start
 ended_with $! 1
+(cd "$dir" && wine "$3" </dev/null >/dev/null 2>"$dir/check.err") && grep -q 'Kerrow is running' "$dir/check.err" ||
+  fail "kerrow-check beside Kerrow: $(cat "$dir/check.err")"
 show
 type_key bye kerrow_icon_painted
 xdotool key Return

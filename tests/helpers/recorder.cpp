@@ -4,6 +4,8 @@
 //                         "FOLDER|SHOW|COMMAND LINE", to the file that
 //                         KERROW_RECORDER_LOG names (SHOW -1: none given)
 //   recorder --run VALUE  runs VALUE as Enter runs a resolved command
+//   recorder --hold       holds Kerrow's hot key, records as above once it
+//                         does, and waits until it is ended
 #include <windows.h>
 
 #include <cstdio>
@@ -11,6 +13,7 @@
 
 #include "commands/current_command.h"
 #include "commands/run_command.h"
+#include "ui/popup.h"
 
 int main(int argc, char** argv)
 {
@@ -20,6 +23,9 @@ int main(int argc, char** argv)
         RunCurrentCommand();
         return 0;
     }
+    const bool hold = argc == 2 && std::strcmp(argv[1], "--hold") == 0;
+    if (hold && !RegisterHotKey(nullptr, 0, kHotKeyModifiers, kHotKeyVirtualKey))
+        return 1;
     char log[MAX_PATH], folder[MAX_PATH];
     GetCurrentDirectoryA(sizeof folder, folder);
     if (!GetEnvironmentVariableA("KERROW_RECORDER_LOG", log, sizeof log))
@@ -32,5 +38,6 @@ int main(int argc, char** argv)
     const int show = startup.dwFlags & STARTF_USESHOWWINDOW ? startup.wShowWindow : -1;
     std::fprintf(file, "%s|%d|%s\n", folder, show, GetCommandLineA());
     std::fclose(file);
+    for (MSG message; hold && GetMessageA(&message, nullptr, 0, 0) > 0;) { }
     return 0;
 }

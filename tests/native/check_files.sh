@@ -2,15 +2,30 @@
 # kerrow-check on the link files in tests/data: the table on stdout byte for
 # byte (NAME.table), each finding on its line and naming what NAME.findings
 # says ("LINE [TEXT]"), the exit code; then its exit codes for its arguments.
-# The Windows build also looks for the targets: NAME.findings-windows, where
-# there is one, is what it must find instead.
-# Usage: check_files.sh [native|windows] KERROW-CHECK (wine runs kerrow-check.exe)
+# The Windows build also looks for the targets (on the server kerrowhost that
+# Wine answers for here) and asks the system about keys: NAME.findings-windows,
+# where there is one, is what it must find instead. Last, it finds Alt+Space
+# held by the recorder.
+# Usage: check_files.sh native KERROW-CHECK | windows KERROW-CHECK.EXE RECORDER.EXE
 set -uo pipefail
+export LC_ALL=C # findings are matched byte for byte
 kind=$1 checker=$(realpath "$2")
 data=$(cd "$(dirname "$0")/../data" && pwd)
 work=$(mktemp -d /tmp/kerrow-check.XXXXXX)
-trap 'rm -rf "$work"; [ "$kind" = native ] || wine_session_end_own' EXIT
+holder="" server=""
+end() {
+  [ -z "$holder" ] || { kill "$holder" && wait "$holder"; }
+  [ -z "$server" ] || { rm -rf "$server" && rmdir "${server%/*}"; }
+  rm -rf "$work"
+  [ "$kind" = native ] || wine_session_end_own
+}
+trap end EXIT
 [ "$kind" = native ] || { source "$(dirname "$0")/../../scripts/wine-session.sh" && wine_session_ensure; } || exit 1
+# Wine answers for a UNC server whose folder is under dosdevices/unc. A
+# link that loops there gets an answer that tells nothing either way, as a
+# server that does not answer does on Windows.
+[ "$kind" = native ] || { server=$WINEPREFIX/dosdevices/unc/kerrowhost && mkdir -p "$server/share" &&
+  ln -s loop "$server/share/loop"; }
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 launcher=$([ "$kind" = native ] || echo wine)
@@ -30,8 +45,22 @@ for file in "$data"/*.dat; do
     [[ $finding == "$name.dat:$line: "*"$text"* ]] || echo "FAIL: $name: '$finding' is not '$line $text'"
   done | grep -a . && status=1
 done
-for arguments in "--help:0" "-x reader.dat:2" "reader.dat utf16.dat:2" "missing.dat:2" "-- utf16.dat:1"; do
+for arguments in "--help:0" "-x reader.dat:2" "reader.dat utf16.dat:2" "missing.dat:2" "-- utf16.dat:1" ":2"; do
   run ${arguments%:*}
   [ $? -eq "${arguments##*:}" ] || fail "kerrow-check ${arguments%:*}: not exit code ${arguments##*:}"
+done
+[ "$kind" = native ] && exit $status
+
+# Alt+Space held by a program that is not Kerrow: a finding, also with no link.dat.
+export KERROW_RECORDER_LOG=Z:${work//\//\\}\\held
+(cd "$work" && exec wine "$3" --hold </dev/null >/dev/null 2>&1) &
+holder=$!
+wine_session_wait 20 test -s "$work/held" || fail "the recorder does not hold Alt+Space"
+for expected in 2 1; do
+  (cd "$work" && wine "$checker" </dev/null >"$work/out" 2>"$work/err")
+  code=$?
+  [ $code -eq $expected ] && [ "$(grep -c Alt+Space "$work/err")" = 1 ] ||
+    fail "with Alt+Space held: exit code $code, $(cat "$work/err")"
+  printf 'n\tnotepad.exe\n' >"$work/link.dat"
 done
 exit $status

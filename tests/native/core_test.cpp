@@ -1,5 +1,6 @@
 // The text core: link.dat bytes in, table out; the split of a value, its
-// working directory and the built-in names.
+// working directory and the built-in names. And kerrow-check's rule for a
+// file that looks like UTF-8.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <fstream>
 
 #include "commands/command_text.h"
+#include "link_check.h"
 #include "table/shortcut_table.h"
 
 namespace {
@@ -127,6 +129,22 @@ TEST(CommandText, BuiltinNamesMatchWholeIgnoringAsciiCase)
         for (const auto& [command, expected] : rows)
             EXPECT_EQ(MatchBuiltin(command.c_str()), expected) << command;
     }
+}
+
+// Well-formed UTF-8 only: no overlong form, surrogate, code point past
+// U+10FFFF or cut sequence; and Windows-1252 text is rarely UTF-8 by chance.
+TEST(LinkCheck, FormsUtf8)
+{
+    const char* const utf8[] = {"r\xC3\xA9sum\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+                                "\xF4\x8F\xBF\xBF"};
+    const char* const notUtf8[] = {
+        "caf\xE9",   "\xC3\xA9\xE9",        "\xC3",         "\xA9",
+        "\xC0\x80",  "\xE0\x80\x80",        "\xED\xA0\x80", "\xF4\x90\x80\x80",
+        "\xE2\x82x", "\xF8\x88\x80\x80\x80"};
+    for (const char* text : utf8)
+        EXPECT_TRUE(FormsUtf8(text)) << testing::PrintToString(std::string(text));
+    for (const char* text : notUtf8)
+        EXPECT_FALSE(FormsUtf8(text)) << testing::PrintToString(std::string(text));
 }
 
 }  // namespace
