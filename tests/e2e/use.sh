@@ -8,9 +8,12 @@
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-session.sh"
 dir=$(mktemp -d /tmp/kerrow-e2e.XXXXXX)
+# Kerrow's own folder is named outside the ANSI code page, where its change
+# watch must start all the same.
+home=$dir/Κέρας
 trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"; wine_session_end_own' EXIT
 wine_session_ensure
-mkdir "$dir/bin" && cp "$1" "$dir/" && cp "$2" "$dir/bin/"
+mkdir "$dir/bin" "$home" && cp "$1" "$home/" && cp "$2" "$dir/bin/"
 fail() {
   import -window root /tmp/kerrow-e2e-failure.png
   echo "FAIL: $* (screen: /tmp/kerrow-e2e-failure.png)" >&2 && exit 1
@@ -19,7 +22,7 @@ wait_for() { wine_session_wait 20 "$@" || fail "not within 20 s: $*"; }
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 export KERROW_RECORDER_LOG=$(windows_path "$dir/recorder.log")
 recorder=$(windows_path "$dir/bin/recorder.exe")
-start() { (cd "$dir" && exec wine kerrow.exe </dev/null >>"$dir/wine.log" 2>&1) & }
+start() { (cd "$home" && exec wine kerrow.exe </dev/null >>"$dir/wine.log" 2>&1) & }
 hidden() { [ -z "$(kerrow_popup)" ]; }
 at() { wine_geometry "$(kerrow_popup)" && [ "$X,$Y" = "$1,$2" ]; }
 grey() { ! kerrow_icon_painted; }
@@ -44,7 +47,7 @@ ended_with() {
   [ "$status" -eq "$2" ] || fail "exit code $status, not $2"
 }
 
-printf '%s\n' "rec	$recorder	--alpha \"two words\" " "bye	#exit" >"$dir/link.dat"
+printf '%s\n' "rec	$recorder	--alpha \"two words\" " "bye	#exit" >"$home/link.dat"
 start && kerrow=$!
 wait_for xdotool search --name 'Wine desktop'
 xdotool windowfocus --sync "$(xdotool search --name 'Wine desktop' | head -n 1)"
@@ -65,7 +68,9 @@ wait_for grey
 type_key x grey # hidden with a text in the box, which the next show must not find
 xdotool key Escape
 wait_for hidden
-printf '%s\n' "new	$recorder	new" "bye	#exit" "emp	#empty" >"$dir/link.dat"
+# Saved as many editors do: written elsewhere, then renamed into place.
+printf '%s\n' "new	$recorder	new" "bye	#exit" "emp	#empty" >"$dir/link.new"
+mv "$dir/link.new" "$home/link.dat"
 show
 type_key new kerrow_icon_painted
 xdotool key Return
@@ -92,7 +97,7 @@ start && kerrow=$!
 wait_for at "${place%,*}" "${place#*,}"
 start
 ended_with $! 1
-(cd "$dir" && wine "$3" </dev/null >/dev/null 2>"$dir/check.err") && grep -q 'Kerrow is running' "$dir/check.err" ||
+(cd "$home" && wine "$3" </dev/null >/dev/null 2>"$dir/check.err") && grep -q 'Kerrow is running' "$dir/check.err" ||
   fail "kerrow-check beside Kerrow: $(cat "$dir/check.err")"
 show
 type_key bye kerrow_icon_painted
