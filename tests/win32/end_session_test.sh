@@ -2,7 +2,10 @@
 # #shutdown and #reboot end every program of the Windows session they run in,
 # so they run only in a Wine prefix made here and removed after, beside a
 # Kerrow of that prefix, which they must end while this script, on the host,
-# goes on. "#shutdown " (a space: no built-in name) must not.
+# goes on. "#shutdown " (a space: no built-in name) must not. Wine restarts
+# a prefix by starting it up again, which runs its RunOnce entries (as does
+# the next start of a prefix that was shut down): the recorder, put there,
+# tells a restart from a shutdown.
 # Usage: end_session_test.sh KERROW.EXE RECORDER.EXE
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/wine-session.sh" || exit 1
@@ -14,14 +17,23 @@ wine_prefix_make "$prefix" || fail "no Wine prefix"
 [ "$WINEPREFIX" = "$prefix" ] || fail "not in this test's own prefix"
 start_kerrow() { (cd "$prefix" && exec wine "$1" </dev/null >/dev/null 2>&1) & }
 run() { wine "$2" --run "$1" </dev/null >/dev/null 2>&1; }
+export KERROW_RECORDER_LOG=Z:${prefix//\//\\}\\restarts.log
 
 start_kerrow "$1"
 run '#shutdown ' "$2"
 ! wine_process_ended $! || fail "'#shutdown ' ended Kerrow"
 for value in '#shutdown' '#reboot'; do
   [ "$value" = '#shutdown' ] || start_kerrow "$1"
+  # A Wine program starts once the prefix's start-up (which ran any RunOnce
+  # entry left from the round before) has ended.
+  wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v kerrow /d "$(winepath -w "$2")" \
+    /reg:64 /f </dev/null >/dev/null 2>&1 || fail "no RunOnce entry"
+  rm -f "$prefix/restarts.log"
   run "$value" "$2"
   wine_session_wait 60 wine_process_ended $! || fail "$value left Kerrow running"
   wait $!
-  echo "$value ended Kerrow; the host goes on"
+  wineserver -w # the prefix's start-up, for a restart, has ended
+  restarted=$([ -s "$prefix/restarts.log" ] && echo yes || echo no)
+  [ "$restarted" = "$([ "$value" = '#reboot' ] && echo yes || echo no)" ] || fail "$value: restarted: $restarted"
+  echo "$value ended Kerrow (restarted: $restarted); the host goes on"
 done
