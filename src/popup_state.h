@@ -1,4 +1,4 @@
-// The popup's process-wide record: its windows, its font, the bounds its
+// The popup's process-wide record: its windows, its font and DPI, the bounds its
 // position is clamped to and the watch on the program's directory. It sits
 // below the window code, the commands and the table, which all read it, and
 // includes none of them.
@@ -13,6 +13,9 @@ struct PopupState {
     HWND popup = nullptr;
     HWND edit = nullptr;
     HFONT font = nullptr;
+    // The DPI of the screen the popup stands on: its sizes, the icon's and
+    // the font's are its 96-DPI design scaled by it.
+    int dpi = USER_DEFAULT_SCREEN_DPI;
     // Largest left and top edge that keep the popup on the screen: 0 until
     // the popup is created and they are measured.
     int maxX = 0;

@@ -1,5 +1,5 @@
-// The entry: reads link.dat, makes the font and the popup, and runs the loop
-// until the popup is closed.
+// The entry: reads link.dat, makes the popup, and runs the loop until the
+// popup is closed; then lets go of the popup's font.
 #include <windows.h>
 
 #include <objbase.h>
@@ -12,22 +12,10 @@
 
 namespace {
 
-constexpr int kFontHeight = 14;
-constexpr const char* kFontFace = "Times New Roman";
-
 // Kerrow shows nothing when it cannot start, but whatever started it (the
 // Startup folder, a script) can tell from the exit code.
 constexpr int kExitNormal = 0;
 constexpr int kExitStartFailed = 1;
-
-HFONT CreatePopupFont()
-{
-    LOGFONTA logFont = {};
-    logFont.lfHeight = kFontHeight;
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(logFont.lfFaceName, kFontFace, LF_FACESIZE);
-    return CreateFontIndirectA(&logFont);
-}
 
 }  // namespace
 
@@ -35,7 +23,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearch();
     LoadLinkFile();
-    gPopupState.font = CreatePopupFont();
     if (!InitInstance(instance))
         return kExitStartFailed;
     RunMessageLoop();

@@ -26,16 +26,42 @@ constexpr const char* kSettingsSection = "Window";
 constexpr const char* kSettingsKey = "Placement";
 constexpr const char* kSettingsPath = ".\\Kerrow.ini";  // in the current directory
 
+// The popup's design at 96 DPI; at another DPI each size is scaled by it.
+constexpr int kDesignDpi = USER_DEFAULT_SCREEN_DPI;
 constexpr int kClientWidth = 72;
 constexpr int kClientHeight = 16;
-constexpr int kIconSize = 16;
-constexpr int kEditLeft = kIconSize;
-constexpr int kEditWidth = kClientWidth - kIconSize;
+constexpr int kIconSize = 16;  // the icon's square, at the left; the input box fills the rest
+constexpr int kFontHeight = 14;
+constexpr const char* kFontFace = "Times New Roman";
 constexpr DWORD kPopupStyle = WS_POPUPWINDOW;
 constexpr DWORD kPopupExStyle = WS_EX_TOOLWINDOW;
 constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | ES_UPPERCASE;
 
-// Keeps a proposed left and top edge on the screen as measured at start-up.
+// GetDpiForWindow came with Windows 10 (1607); looked up at run time so that
+// the program still starts where it is missing.
+using DpiForWindowFunction = decltype(&GetDpiForWindow);
+
+// A size of the design at the popup's DPI.
+int Scaled(int value)
+{
+    return MulDiv(value, gPopupState.dpi, kDesignDpi);
+}
+
+// The DPI of the screen the popup stands on. Before Windows 10 the system's
+// DPI, which is the primary screen's.
+int DpiOf(HWND window)
+{
+    const auto dpiForWindow = reinterpret_cast<DpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (dpiForWindow)
+        return static_cast<int>(dpiForWindow(window));
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// Keeps a proposed left and top edge on the screen.
 void ClampPosition(int& x, int& y)
 {
     if (x < 0)
@@ -46,6 +72,59 @@ void ClampPosition(int& x, int& y)
         x = gPopupState.maxX;
     if (y > gPopupState.maxY)
         y = gPopupState.maxY;
+}
+
+// The largest left and top edge that keep a popup of this size on the
+// screen.
+void MeasurePositionBounds(SIZE size)
+{
+    gPopupState.maxX = GetSystemMetrics(SM_CXSCREEN) - size.cx;
+    gPopupState.maxY = GetSystemMetrics(SM_CYSCREEN) - size.cy;
+}
+
+// The popup's outer size around its client area, at its DPI.
+SIZE PopupFrameSize()
+{
+    RECT frame = {0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
+    AdjustWindowRectEx(&frame, kPopupStyle, FALSE, kPopupExStyle);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// Gives the popup its size and keeps it where it stands, on the screen as
+// measured now: the clamp that every move goes through does the rest.
+void FitToScreen(HWND window, SIZE size)
+{
+    MeasurePositionBounds(size);
+    RECT place;
+    GetWindowRect(window, &place);
+    SetWindowPos(window, nullptr, place.left, place.top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HFONT CreatePopupFont()
+{
+    LOGFONTA logFont = {};
+    logFont.lfHeight = Scaled(kFontHeight);
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(logFont.lfFaceName, kFontFace, LF_FACESIZE);
+    return CreateFontIndirectA(&logFont);
+}
+
+// Lays the popup out for a DPI: its size, the input box's place and font.
+// The font it had is released once the box has the new one; without a font
+// the box keeps the system's.
+void ApplyDpi(HWND window, int dpi)
+{
+    gPopupState.dpi = dpi;
+    const HFONT font = CreatePopupFont();
+    const int iconSize = Scaled(kIconSize);
+    SetWindowPos(gPopupState.edit, nullptr, iconSize, 0, Scaled(kClientWidth) - iconSize,
+                 Scaled(kClientHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(gPopupState.edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (gPopupState.font)
+        DeleteObject(gPopupState.font);
+    gPopupState.font = font;
+    FitToScreen(window, PopupFrameSize());
 }
 
 // A record from the settings file is taken for its position and whether the
@@ -64,17 +143,17 @@ void ApplyPlacement(WINDOWPLACEMENT& placement, SIZE size)
     SetWindowPlacement(gPopupState.popup, &placement);
 }
 
-// The input box, in the popup's client area right of the icon. -1 when it
-// cannot be made, which fails the popup's creation.
+// The input box, laid out with the popup for its DPI. -1 when it cannot be
+// made, which fails the popup's creation.
 LRESULT OnCreate(HWND window, const CREATESTRUCTA& create)
 {
     gPopupState.edit = CreateWindowExA(
-        WS_EX_CLIENTEDGE, "EDIT", "", kEditStyle, kEditLeft, 0, kEditWidth, kClientHeight, window,
+        WS_EX_CLIENTEDGE, "EDIT", "", kEditStyle, 0, 0, 0, 0, window,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditControlId)), create.hInstance, nullptr);
     if (!gPopupState.edit)
         return -1;
-    SendMessageA(gPopupState.edit, WM_SETFONT, reinterpret_cast<WPARAM>(gPopupState.font), FALSE);
     SendMessageA(gPopupState.edit, EM_LIMITTEXT, kInputBoxLength, 0);
+    ApplyDpi(window, DpiOf(window));
     return 0;
 }
 
@@ -83,8 +162,8 @@ void OnPaint(HWND window)
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
     if (gCurrentCommand.icon)
-        DrawIconEx(paint.hdc, 0, 0, gCurrentCommand.icon, kIconSize, kIconSize, 0, nullptr,
-                   DI_NORMAL);
+        DrawIconEx(paint.hdc, 0, 0, gCurrentCommand.icon, Scaled(kIconSize), Scaled(kIconSize), 0,
+                   nullptr, DI_NORMAL);
     EndPaint(window, &paint);
 }
 
@@ -121,23 +200,20 @@ void OnWindowPosChanging(WINDOWPOS& position)
     ClampPosition(position.x, position.y);
 }
 
-// The largest left and top edge that keep a popup of this size on the
-// screen.
-void MeasurePositionBounds(SIZE size)
-{
-    gPopupState.maxX = GetSystemMetrics(SM_CXSCREEN) - size.cx;
-    gPopupState.maxY = GetSystemMetrics(SM_CYSCREEN) - size.cy;
-}
-
-// The screen changed size: the popup is moved back onto it, by the clamp
-// that every move goes through.
+// The screen changed size (a resolution change, docking or undocking): the
+// popup is moved back onto it.
 void OnDisplayChange(HWND window)
 {
     RECT place;
     GetWindowRect(window, &place);
-    MeasurePositionBounds({place.right - place.left, place.bottom - place.top});
-    SetWindowPos(window, nullptr, place.left, place.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitToScreen(window, {place.right - place.left, place.bottom - place.top});
+}
+
+// The screen's scale changed: the popup takes the new layout where it
+// stands, not the place the system suggests.
+void OnDpiChanged(HWND window, WPARAM dpi)
+{
+    ApplyDpi(window, HIWORD(dpi));
 }
 
 // The popup has no menu to reach by keyboard. Windows opens the system menu
@@ -202,6 +278,9 @@ LRESULT CALLBACK PopupWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_DISPLAYCHANGE:
         OnDisplayChange(window);
         return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(window, wParam);
+        return 0;
     case WM_SYSCOMMAND:
         return OnSysCommand(window, wParam, lParam);
     case WM_COMMAND:
@@ -229,17 +308,12 @@ void RegisterPopupClass(HINSTANCE instance)
     RegisterClassA(&windowClass);
 }
 
-// The popup's outer size around its client area.
-SIZE PopupFrameSize()
-{
-    RECT frame = {0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, kPopupStyle, FALSE, kPopupExStyle);
-    return {frame.right - frame.left, frame.bottom - frame.top};
-}
-
 // Hidden, touching the bottom-right corner of the screen, with its input box.
-bool CreatePopup(HINSTANCE instance, SIZE size)
+// It is made at its 96-DPI size, then laid out for its screen's DPI.
+bool CreatePopup(HINSTANCE instance)
 {
+    const SIZE size = PopupFrameSize();
+    MeasurePositionBounds(size);
     gPopupState.popup = CreateWindowExA(kPopupExStyle | WS_EX_TOPMOST, kPopupClassName, kPopupTitle,
                                         kPopupStyle, gPopupState.maxX, gPopupState.maxY, size.cx,
                                         size.cy, nullptr, nullptr, instance, nullptr);
@@ -247,12 +321,12 @@ bool CreatePopup(HINSTANCE instance, SIZE size)
 }
 
 // The saved placement, or hidden where it is when none can be read.
-void RestorePlacement(SIZE size)
+void RestorePlacement()
 {
     WINDOWPLACEMENT placement = {};
     if (GetPrivateProfileStructA(kSettingsSection, kSettingsKey, &placement, sizeof placement,
                                  kSettingsPath))
-        ApplyPlacement(placement, size);
+        ApplyPlacement(placement, PopupFrameSize());
     else
         ShowWindow(gPopupState.popup, SW_HIDE);
 }
@@ -274,11 +348,9 @@ bool InitInstance(HINSTANCE instance)
     // here do not inherit it.
     SetThreadErrorMode(SEM_FAILCRITICALERRORS, nullptr);
     RegisterPopupClass(instance);
-    const SIZE size = PopupFrameSize();
-    MeasurePositionBounds(size);
-    if (!CreatePopup(instance, size))
+    if (!CreatePopup(instance))
         return false;
-    RestorePlacement(size);
+    RestorePlacement();
     SetFocus(gPopupState.edit);
     if (!RegisterHotKey(gPopupState.popup, kHotKeyId, kHotKeyModifiers, kHotKeyVirtualKey))
         return false;

@@ -6,6 +6,7 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "commands/run_command.h"
@@ -183,6 +184,44 @@ TEST_F(PopupTest, AfterTheScreenShrinksThePopupIsBackOnIt)
     for (const RECT& place : frame)
         EXPECT_TRUE(place.right == 800 && place.bottom == 600)
             << place.right << "," << place.bottom;
+}
+
+// A change of the screen's scale lays the popup out anew where it stands
+// (kept on the screen), with the input box's place and font scaled and the
+// font before released.
+TEST_F(PopupTest, AScaleChangeLaysThePopupOutAnewWhereItStands)
+{
+    const int screenX = GetSystemMetrics(SM_CXSCREEN), screenY = GetSystemMetrics(SM_CYSCREEN);
+    // DPI, where the popup stands; its client area, where the box starts, the font's height.
+    const std::tuple<int, POINT, SIZE, LONG, LONG> rows[] = {
+        {144, {200, 100}, {108, 24}, 24, 21},
+        {192, {5000, 5000}, {144, 32}, 32, 28},
+        {96, {200, 100}, {72, 16}, 16, 14},
+    };
+    for (const auto& [dpi, at, client, boxLeft, fontHeight] : rows) {
+        SetWindowPos(gPopupState.popup, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        const HFONT before = gPopupState.font;
+        RECT suggested = {0, 0, 1, 1}, area, box, frame;
+        SendMessageA(gPopupState.popup, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        GetClientRect(gPopupState.popup, &area);
+        GetWindowRect(gPopupState.edit, &box);
+        MapWindowPoints(nullptr, gPopupState.popup, reinterpret_cast<POINT*>(&box), 2);
+        GetWindowRect(gPopupState.popup, &frame);
+        LOGFONTA font = {};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(gPopupState.edit, WM_GETFONT, 0, 0)),
+                   sizeof font, &font);
+        EXPECT_TRUE(area.right == client.cx && area.bottom == client.cy)
+            << dpi << ": client area " << area.right << "x" << area.bottom;
+        EXPECT_TRUE(box.left == boxLeft && box.right == client.cx && box.bottom == client.cy)
+            << dpi << ": box " << box.left << ".." << box.right << " x " << box.bottom;
+        EXPECT_EQ(font.lfHeight, fontHeight) << dpi;
+        EXPECT_EQ(GetObjectType(before), 0u) << dpi << ": the font before was kept";
+        const LONG width = frame.right - frame.left, height = frame.bottom - frame.top;
+        EXPECT_TRUE(frame.left == std::min<LONG>(at.x, screenX - width) &&
+                    frame.top == std::min<LONG>(at.y, screenY - height))
+            << dpi << ": at " << frame.left << "," << frame.top << ", " << width << "x" << height;
+    }
 }
 
 // The watch is on this test program's folder; link.dat is read from the
