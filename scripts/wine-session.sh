@@ -204,10 +204,12 @@ wine_geometry() {
     /Absolute upper-left Y/ { print "Y=" $4 } /Width:/ { print "WIDTH=" $2 } /Height:/ { print "HEIGHT=" $2 }')"
 }
 
-# kerrow_icon_painted: some pixel of the popup's 16x16 icon area (inside its
-# one-pixel border) is not the popup's light grey.
+# kerrow_icon_painted [SIZE LEFT TOP]: some pixel of the popup's client area
+# (inside its one-pixel border), in the WIDTHxHEIGHT rectangle at LEFT,TOP
+# (the 16x16 icon square by default), is not the popup's light grey.
 kerrow_icon_painted() {
-  wine_geometry "$(kerrow_popup)" && import -window root -crop "16x16+$((X + 1))+$((Y + 1))" txt:- |
+  wine_geometry "$(kerrow_popup)" &&
+    import -window root -crop "${1:-16x16}+$((X + 1 + ${2:-0}))+$((Y + 1 + ${3:-0}))" txt:- |
     awk 'NR > 1 && $3 !~ /^#(C0)+$/ { n++ } END { exit !n }'
 }
 

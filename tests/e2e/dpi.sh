@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The real kerrow.exe at 150 % and 200 % display scale (144 and 192 DPI), set
+# as Windows' display settings set it, before Kerrow starts: Wine reads
+# LogPixels when its server starts. The popup's client area is its 72x16
+# design scaled, the icon fills the scaled square (pixels right of the first
+# 16 columns), and typing, Enter and #exit work as at 96 DPI. In a Wine
+# prefix of its own, so that the session keeps 96 DPI.
+# Usage: dpi.sh KERROW.EXE RECORDER.EXE
+set -euo pipefail
+source "$(dirname "$0")/../../scripts/wine-session.sh"
+wine_session_ensure
+dir=$(mktemp -d /tmp/kerrow-dpi.XXXXXX)
+trap 'WINEPREFIX=$dir/prefix wineserver -k; WINEPREFIX=$dir/prefix wineserver -w; rm -rf "$dir"; wine_session_end_own' EXIT
+fail() { echo "FAIL: $*" >&2 && exit 1; }
+wait_for() { wine_session_wait 20 "$@" || fail "not within 20 s: $*"; }
+wine_prefix_make "$dir/prefix" || fail "no Wine prefix"
+cp "$1" "$2" "$dir/"
+export KERROW_RECORDER_LOG=Z:${dir//\//\\}\\recorder.log
+printf 'rec\tZ:%s\\recorder.exe\nbye\t#exit\n' "${dir//\//\\}" >"$dir/link.dat"
+recorded() { [ "$(wc -l <"$dir/recorder.log")" -eq "$1" ]; } 2>/dev/null
+# Alt+Space, until Kerrow (which may still be starting) shows its popup.
+shown() { xdotool key alt+space && wine_session_wait 1 wine_x_focus_is "Kerrow by Pellam"; }
+launches=0
+
+for dpi in 144 192; do
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null >/dev/null 2>&1
+  wineserver -k || true
+  wineserver -w
+  (cd "$dir" && exec wine kerrow.exe </dev/null >/dev/null 2>&1) &
+  kerrow=$!
+  wait_for xdotool search --name 'Wine desktop'
+  xdotool windowfocus --sync "$(xdotool search --name 'Wine desktop' | head -n 1)"
+  wait_for shown
+  square=$((16 * dpi / 96))
+  wine_geometry "$(kerrow_popup)"
+  [ $((WIDTH - 2))x$((HEIGHT - 2)) = $((72 * dpi / 96))x$square ] || fail "$dpi DPI: ${WIDTH}x$HEIGHT"
+  xdotool type --delay 50 rec
+  wait_for kerrow_icon_painted $((square - 16))x$square 16 0
+  xdotool key Return
+  wait_for recorded $((launches += 1))
+  wait_for shown
+  xdotool type --delay 50 bye && wait_for kerrow_icon_painted && xdotool key Return
+  wait_for wine_process_ended $kerrow
+  echo "$dpi DPI: popup ${WIDTH}x$HEIGHT, icon ${square}x$square, launched, ended"
+done
