@@ -28,30 +28,27 @@ void RunKeyOf(const std::string& value)
 TEST_F(PopupTest, TheBoxTextResolvesToCommandArgumentsAndIcon)
 {
     ShowWindow(gPopupState.popup, SW_SHOWNOACTIVATE);  // a hidden window keeps no update region
-    const std::string notepad = "C:\\windows\\notepad.exe", missing = "C:\\no such\\app.exe";
     // U and K cannot be looked at without waiting (a host that does not
     // exist; K: is the session's disc drive): asked by name, they get the
     // icon of their file type.
-    gShortcutTable = {{"N", notepad + "\t-x  y"},
-                      {"P", missing},
-                      {"H", "#no\targ"},
-                      {"L", "C:\\" + std::string(kCommandBufferSize - 3, 'a')},
-                      {"U", "\\\\nohost.invalid\\share\\notes.txt"},
-                      {"K", "K:\\notes.txt"}};
+    const std::string notepad = "C:\\windows\\notepad.exe", missing = "C:\\no such\\app.exe",
+                      unc = "\\\\nohost.invalid\\share\\notes.txt", disc = "K:\\notes.txt";
+    gShortcutTable = {
+        {"N", notepad + "\t-x  y"},
+        {"P", missing},
+        {"H", "#no\targ"},
+        {"U", unc},
+        {"K", disc},
+        {"L", "C:\\" + std::string(kCommandBufferSize - 3, 'a')},
+    };
     // The system's icons are shared; "shell" stands for any icon the record owns.
     const HICON shell = reinterpret_cast<HICON>(1), warning = LoadIconA(nullptr, IDI_EXCLAMATION),
                 application = LoadIconA(nullptr, IDI_APPLICATION);
     const std::tuple<const char*, std::string, const char*, HICON> rows[] = {
-        {"N", notepad, "-x  y", shell},
-        {"P", missing, nullptr, application},
-        {"N", notepad, "-x  y", shell},
-        {"H", "#no", "arg", warning},
-        {"N", notepad, "-x  y", shell},
-        {"L", "", nullptr, nullptr},
-        {"N", notepad, "-x  y", shell},
-        {"NO", "", nullptr, nullptr},
-        {"U", "\\\\nohost.invalid\\share\\notes.txt", nullptr, shell},
-        {"K", "K:\\notes.txt", nullptr, shell},
+        {"N", notepad, "-x  y", shell}, {"P", missing, nullptr, application},
+        {"H", "#no", "arg", warning},   {"N", notepad, "-x  y", shell},
+        {"L", "", nullptr, nullptr},    {"NO", "", nullptr, nullptr},
+        {"U", unc, nullptr, shell},     {"K", disc, nullptr, shell},
     };
     for (const auto& [text, command, arguments, icon] : rows) {
         const HICON before = gCurrentCommand.icon;
@@ -97,10 +94,7 @@ bool gMenuMode;
 // menu mode, which is then ended.
 LRESULT CALLBACK NotingMenuLoop(int code, WPARAM wParam, LPARAM lParam)
 {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    if (code == MSGF_MENU && GetGUIThreadInfo(GetCurrentThreadId(), &info))
-        gMenuMode |= (info.flags & GUI_INMENUMODE) != 0;
+    gMenuMode |= code == MSGF_MENU;
     EndMenu();
     return CallNextHookEx(gMenuHook, code, wParam, lParam);
 }
