@@ -21,8 +21,11 @@ set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG -ffunction-sections -fdata-sectio
 # Hardened executables: address-space layout randomisation (with the
 # relocations it needs), DEP, terminal-server aware, high-entropy addresses
 # on x86_64; the stack protector, and the fortified string functions of
-# MinGW-w64's headers. libssp comes in statically with -static. They cost
-# 1.5 KiB of the i686 kerrow.exe.
+# MinGW-w64's headers. The stack protector's guard and failure handlers are
+# the programs' own (src/stack_guard.cpp, linked into each program), which
+# seed the guard without loading a cryptographic provider; libssp, linked
+# statically by -fstack-protector-strong, is left to give only the fortified
+# functions' checked versions where a program needs one.
 set(kerrowHardening "-fstack-protector-strong")
 set(CMAKE_C_FLAGS_INIT "${kerrowHardening}")
 set(CMAKE_CXX_FLAGS_INIT "${kerrowHardening}")

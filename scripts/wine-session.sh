@@ -144,6 +144,11 @@ wine_prefix_make() {
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$KERROW_DESKTOP_SIZE" /f \
       </dev/null >/dev/null 2>&1 ||
     { echo "wine-session: could not set the drives and the virtual desktop in $WINEPREFIX" >&2; return 1; }
+  # A program that crashes ends at once, the debugger's backtrace in its
+  # output, instead of waiting behind Wine's crash dialog until a time-out.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    </dev/null >/dev/null 2>&1 ||
+    { echo "wine-session: could not turn off the crash dialog in $WINEPREFIX" >&2; return 1; }
   # The desktop wineboot opened has no such window: let it end first.
   wineserver -w
 }

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The programs' files as Windows reads them. They must run on a bare Windows:
 # their import tables may name only Windows' own DLLs, never a MinGW runtime
-# (libstdc++, libgcc, winpthread). Their headers carry no time stamp, so two
-# builds of one commit are the same, and ask for every protection Windows
-# offers a PE file: address-space layout randomisation (dynamic base,
-# relocations kept), DEP (NX compatible), high-entropy addresses on x86_64,
-# terminal-server aware, and no section both writable and executable. Their
-# resources hold a version naming Kerrow and a well-formed manifest, and
-# kerrow.exe its icon at 16, 32 and 48 pixels.
+# (libstdc++, libgcc, winpthread), and no Crypt* function: a cryptographic
+# provider loaded at start-up costs some 400 KiB of memory. Their headers
+# carry no time stamp, so two builds of one commit are the same, and ask for
+# every protection Windows offers a PE file: address-space layout
+# randomisation (dynamic base, relocations kept), DEP (NX compatible),
+# high-entropy addresses on x86_64, terminal-server aware, and no section both
+# writable and executable. Their resources hold a version naming Kerrow and
+# a well-formed manifest, and kerrow.exe its icon at 16, 32 and 48 pixels.
 # Usage: files_test.sh OBJDUMP EXE...
 set -uo pipefail
 objdump=$1
@@ -29,6 +30,7 @@ for exe in "$@"; do
   [ -n "$dlls" ] || fail "$exe: no import table read"
   bad=$(grep -Eiv '^(kernel32|user32|gdi32|shell32|advapi32|imm32|ole32|msvcrt|api-ms-win-[a-z0-9-]+)\.dll$' <<<"$dlls") &&
     fail "$exe imports $bad"
+  ! grep -Eq '\sCrypt\w+$' <<<"$headers" || fail "$exe imports $(grep -Eo 'Crypt\w+$' <<<"$headers" | tr '\n' ' ')"
   wrestool -x --raw -t16 "$exe" | strings -el | grep -qx Kerrow || fail "$exe: no version naming Kerrow"
   wrestool -x --raw -t24 "$exe" | xmllint --noout - || fail "$exe: no well-formed manifest"
   [[ $exe != */kerrow.exe ]] || [ "$(wrestool -x -t14 "$exe" | icotool -l - | grep -o ' --width=[0-9]*' |
