@@ -100,7 +100,10 @@ kerrow_first_show() {
   fail "Alt+Space did not show Kerrow in $try tries"
 }
 
-kerrow_type() { xdotool type --delay 50 "$1" && wait_for "$2"; }
+kerrow_type() {
+  xdotool type --delay 50 "$1" && wine_session_wait "$KERROW_X_DEADLINE" "$2" ||
+    fail "typed $1: not within $KERROW_X_DEADLINE s: $2"
+}
 
 # wine_pids NAME...: the Linux processes of those Windows programs in this
 # session's prefix (under Wine's 64-bit loader `wine` starts a launcher, not
