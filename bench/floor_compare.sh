@@ -8,7 +8,7 @@
 # spreads and ratios; the raw figures stay in $KERROW_PERF_DATA (and those of
 # every round in $KERROW_PERF_DATA.rounds) if it is set.
 set -euo pipefail
-source "$(dirname "$0")/../scripts/wine-session.sh"
+source "$(dirname "$0")/../scripts/kerrow-x.sh"
 
 KERROW_EXE=$(realpath "$1")
 FLOOR_EXE=$(realpath "$2")
@@ -36,12 +36,6 @@ mkdir -p "$APP"
 : >"$ROUND_DATA"
 cp "$KERROW_EXE" "$APP/kerrow.exe"
 cp "$FLOOR_EXE" "$APP/floor.exe"
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
 
 # median, quartiles, minimum and maximum of the numbers on stdin
 stats() {
@@ -61,22 +55,8 @@ KEY=$KEY TARGET=$TARGET awk 'BEGIN {
 }' >"$APP/link.dat"
 [ "$(wc -l <"$APP/link.dat")" -eq 1000 ] || fail "link.dat is not 1,000 lines"
 
-# The Linux process of a Windows program of this session's prefix.
-process_of() {
-  local pid
-  for pid in $(pgrep -x "$1"); do
-    grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
-  done
-  return 0
-}
-private_kib() { sed -n 's/^RssAnon:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$1/status"; }
-desktop_up() { xdotool search --name 'Wine desktop'; }
-
 # One desktop for the whole run: the keeper holds it open between programs.
-(cd "$WORK" && exec wine "$PROBE" keep 86400 </dev/null >"$WORK/keeper.txt" 2>&1) &
-KEEPER=$!
-wine_session_wait 60 desktop_up || fail "no Wine desktop"
-xdotool windowfocus --sync "$(desktop_up | head -n 1)"
+wine_keep_desktop "$PROBE" "$WORK"
 
 # measure NAME EXE TITLE CLASS ROUNDS [ARG...]: one start, the rounds and a close.
 measure() {
@@ -86,16 +66,16 @@ measure() {
   # state, not whether it is visible) and would then start shown: each start
   # is a first one, hidden like the floor's.
   rm -f "$APP/Kerrow.ini"
-  (cd "$APP" && wine "$PROBE" start "$(windows_path "$APP/$exe")" "$@" </dev/null \
+  (cd "$APP" && wine "$PROBE" start "$(wine_path "$APP/$exe")" "$@" </dev/null \
     >"$WORK/start.txt" 2>&1) || fail "$name did not start: $(tr -d '\r' <"$WORK/start.txt")"
   echo "$name startup_us $(tr -d '\r' <"$WORK/start.txt" | sed -n 's/^startup_us=//p')" >>"$DATA"
-  pid=$(process_of "$exe")
+  pid=$(wine_pids "$exe")
   [ "$(wc -w <<<"$pid")" -eq 1 ] || fail "not one $exe process: '$pid'"
-  echo "$name private_start_kib $(private_kib "$pid")" >>"$DATA"
+  echo "$name private_start_kib $(wine_private_kib "$pid")" >>"$DATA"
   # The first round apart: under Wine the first activation of a window loads
   # COM into the process (its input method support does).
   "$XLATENCY" 1 "$title" "$KEY" >"$WORK/rounds.txt" || fail "$name: xlatency failed"
-  echo "$name private_first_kib $(private_kib "$pid")" >>"$DATA"
+  echo "$name private_first_kib $(wine_private_kib "$pid")" >>"$DATA"
   "$XLATENCY" $((rounds - 1)) "$title" "$KEY" >>"$WORK/rounds.txt" || fail "$name: xlatency failed"
   awk -v n="$name" '{ print n, "visible_us", $2; print n, "icon_us", $3 }' \
     "$WORK/rounds.txt" >"$WORK/round_figures.txt"
@@ -105,7 +85,7 @@ measure() {
     echo "$name $metric $(grep " $metric " "$WORK/round_figures.txt" | cut -d' ' -f3 | stats |
       cut -d' ' -f1)" >>"$DATA"
   done
-  echo "$name private_rounds_kib $(private_kib "$pid")" >>"$DATA"
+  echo "$name private_rounds_kib $(wine_private_kib "$pid")" >>"$DATA"
   wine "$PROBE" close "$class" </dev/null >/dev/null 2>&1 || fail "$name did not close"
 }
 

@@ -1,9 +1,9 @@
-// Looks at Kerrow's process from outside, for the robustness and footprint
-// scripts; one verb per run, key=value lines on stdout.
-//   counts                  private=KiB workingset=KiB handles=N gdi=N user=N of
-//                           the process that owns the popup, as Windows reports them
-//   lock FILE SECONDS       opens FILE with no sharing, prints locked=1 and
-//                           holds it for at most SECONDS
+// Starts, closes and contends with Kerrow from inside Wine, for the
+// robustness runs and the floor comparison; one verb per run, key=value
+// lines on stdout.
+//   lock FILE UNTIL         opens FILE with no sharing, prints locked=1 and
+//                           holds it until the file UNTIL exists (at most
+//                           a minute), then prints released=1
 //   start COMMAND LINE...   starts a program in the current directory and
 //                           prints startup_us: from the start until its message
 //                           loop first waits for input (WaitForInputIdle), when
@@ -14,8 +14,6 @@
 //                           so that the desktop outlives the programs measured
 #include <windows.h>
 
-#include <psapi.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,36 +21,12 @@
 
 namespace {
 
-constexpr const char* kPopupClass = "Kerrow_Window";
 constexpr DWORD kStartDeadlineMs = 60000;
 constexpr int kProbeHotKeyId = 1;
+constexpr DWORD kLockDeadlineMs = 60000;
+constexpr DWORD kLockPollMs = 20;
 
-int Counts()
-{
-    HWND popup = FindWindowA(kPopupClass, nullptr);
-    DWORD processId = 0;
-    if (!popup || !GetWindowThreadProcessId(popup, &processId))
-        return 1;
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-    if (!process)
-        return 1;
-    PROCESS_MEMORY_COUNTERS_EX memory = {};
-    memory.cb = sizeof memory;
-    K32GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                            sizeof memory);
-    DWORD handles = 0;
-    GetProcessHandleCount(process, &handles);
-    std::printf("private=%lu workingset=%lu handles=%lu gdi=%lu user=%lu\n",
-                static_cast<unsigned long>(memory.PrivateUsage / 1024),
-                static_cast<unsigned long>(memory.WorkingSetSize / 1024),
-                static_cast<unsigned long>(handles),
-                static_cast<unsigned long>(GetGuiResources(process, GR_GDIOBJECTS)),
-                static_cast<unsigned long>(GetGuiResources(process, GR_USEROBJECTS)));
-    CloseHandle(process);
-    return 0;
-}
-
-int Lock(const char* path, DWORD seconds)
+int Lock(const char* path, const char* until)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -62,8 +36,14 @@ int Lock(const char* path, DWORD seconds)
     }
     std::printf("locked=1\n");
     std::fflush(stdout);
-    Sleep(seconds * 1000);
+    // The script says when to let go; the deadline only keeps a script that
+    // died from leaving the file locked.
+    const DWORD started = GetTickCount();
+    while (GetFileAttributesA(until) == INVALID_FILE_ATTRIBUTES &&
+           GetTickCount() - started < kLockDeadlineMs)
+        Sleep(kLockPollMs);
     CloseHandle(file);
+    std::printf("released=1\n");
     return 0;
 }
 
@@ -117,10 +97,8 @@ int Close(const char* windowClass)
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && std::strcmp(argv[1], "counts") == 0)
-        return Counts();
     if (argc == 4 && std::strcmp(argv[1], "lock") == 0)
-        return Lock(argv[2], std::strtoul(argv[3], nullptr, 10));
+        return Lock(argv[2], argv[3]);
     if (argc >= 3 && std::strcmp(argv[1], "start") == 0)
         return Start(argc, argv);
     if (argc == 3 && std::strcmp(argv[1], "close") == 0)
@@ -132,7 +110,6 @@ int main(int argc, char** argv)
         return 0;
     }
     std::fprintf(stderr,
-                 "usage: probe counts | lock FILE SECONDS | start COMMAND... | close CLASS | keep "
-                 "SECONDS\n");
+                 "usage: probe lock FILE UNTIL | start COMMAND... | close CLASS | keep SECONDS\n");
     return 2;
 }

@@ -72,16 +72,12 @@ run_demo() {
   step "start a Wine session" wine_session_start
 
   step_begin "demo" "$demo/wine.log (Kerrow's Wine output)"
-  wait_for() { wine_session_wait 20 "$@" || step_failed "not within 20 s: $*"; }
-  popup_hidden() { [ -z "$(kerrow_popup)" ]; }
-  # Keys are sent only once the X focus is where the activation put it.
-  show() {
-    xdotool key alt+space
-    wait_for wine_x_focus_is "Kerrow by Pellam"
-  }
+  source scripts/kerrow-x.sh
+  fail() { step_failed "$*"; }
   # shot NAME: the desktop around the popup's bottom-right corner, three times enlarged.
   shot() {
-    import -window root -crop "160x60+864+708" +repage -filter point -resize 300% "$demo/$1.png"
+    import -window root -crop "160x60+$((KERROW_DESKTOP_WIDTH - 160))+$((KERROW_DESKTOP_HEIGHT - 60))" \
+      +repage -filter point -resize 300% "$demo/$1.png"
     echo "  $demo/$1.png"
   }
 
@@ -89,26 +85,17 @@ run_demo() {
   rm -f "$run/Kerrow.ini"
   (cd "$run" && exec wine kerrow.exe </dev/null >"$demo/wine.log" 2>&1) &
   local kerrow=$!
-  wait_for xdotool search --name 'Wine desktop'
-  xdotool windowfocus --sync "$(xdotool search --name 'Wine desktop' | head -n 1)"
-  # Alt+Space reaches Kerrow once it has registered it.
-  for _ in $(seq 30); do
-    ! wine_process_ended "$kerrow" || step_failed "Kerrow ended at start"
-    xdotool key alt+space
-    ! wine_session_wait 1 wine_x_focus_is "Kerrow by Pellam" || break
-  done
-  wait_for wine_x_focus_is "Kerrow by Pellam"
+  kerrow_first_show "$kerrow"
 
   echo "Screenshots:"
   shot 1-alt-space
-  xdotool type --delay 50 "$(program_key)"
-  wait_for kerrow_icon_painted
+  kerrow_type "$(program_key)" kerrow_icon_painted
   shot 2-typed-key
   xdotool key Escape
-  wait_for popup_hidden
+  wait_for kerrow_hidden
   shot 3-escape
 
-  show
+  kerrow_show
   local key
   key=$(exit_key)
   [ -n "$key" ] || step_failed "link.dat gives #exit no key"

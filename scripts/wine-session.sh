@@ -1,7 +1,10 @@
 # Sourced, not run. The Wine set-up of every script and test:
 #   on sourcing          decides which Windows builds this machine's Wine can
-#                        run and sets Wine up for that (below); exports
-#                        WINEDEBUG, WINEDLLOVERRIDES and WINEARCH
+#                        run and sets Wine up for that; exports WINEDEBUG,
+#                        WINEDLLOVERRIDES and WINEARCH, KERROW_WINE_ARCHS
+#                        ("i686 x86_64", or "x86_64" alone) and
+#                        KERROW_WINE_NO_I686 (why the i686 build cannot run
+#                        here; empty where it can)
 #   wine_prefix_make DIR a new prefix in DIR with a virtual desktop and a
 #                        disc drive K:
 #   wine_session_start   Xvfb on a free display, a throw-away Wine prefix with
@@ -12,43 +15,15 @@
 #                        run on its own, as by `ctest --preset windows`);
 #                        wine_session_end_own stops it again
 #   wine_session_wait    polls a condition until a deadline
-#   kerrow_popup, kerrow_icon_painted, wine_geometry, wine_x_focus_is,
-#                        wine_process_ended: looking at a running Kerrow
-#                        from outside, through X (the demo of run.sh, the
-#                        end-to-end test)
+#   wine_process_ended   whether a process has ended
+# What a script sees of Kerrow through X is in scripts/kerrow-x.sh.
 #
-# 32-bit Linux programs. Debian's `wine` (and `wineboot`, `winepath`, ...,
-# which go through `wine-stable`) starts the 32-bit loader /usr/lib/wine/wine
-# whenever wine32 is installed, for 64-bit programs too. Some kernels refuse
-# 32-bit Linux programs ("cannot execute binary file: Exec format error",
-# also from /lib/ld-linux.so.2); there every Wine command ends with exit code
-# 126 and no other word. Wine's 64-bit loader works there: it makes a 64-bit
-# prefix (wineboot warns once that syswow64's rundll32 cannot start) and runs
-# x86_64 programs. Wine 8 cannot run an i686 program without the 32-bit
-# loader, and fails at it silently: wine64 starts it in its experimental
-# wow64 mode, cannot load syswow64's ntdll.dll and ends with exit code 0,
-# having run nothing (seen under a bind mount of a foreign ELF file over
-# /usr/lib/wine/wine in a private mount namespace). So a test of the i686
-# build there would pass without running: such a tier is left out, never
-# tried. The set-up tries the 32-bit loader once (`--version` needs no
-# prefix and no display) and, where it does not start:
-#  - puts a folder of stand-ins for wine, wine-stable and wineboot first on
-#    PATH, which start /usr/lib/wine/wine64 with WINELOADER set to it (as
-#    Debian's wrapper does where only wine64 is installed). Everything started
-#    from here inherits them: the tests, and the scripts/wine-run.sh that
-#    ctest runs Windows test programs through. wineserver needs none: its
-#    wrapper prefers the 64-bit server. The stand-ins are written into the
-#    build folder; nothing outside the project and /tmp is changed;
-#  - KERROW_WINE_ARCHS is "x86_64" instead of "i686 x86_64", and
-#    KERROW_WINE_NO_I686 says why (empty where the i686 build runs).
-# KERROW_WINE64_ONLY=1 takes the 64-bit-only path on any machine, to try it
-# where 32-bit programs do run. Every call of wine, wineboot and the test
-# programs then goes through the 64-bit loader, but Wine itself still starts
-# the 32-bit loader by its own path for the 32-bit parts of a prefix
-# (syswow64's rundll32 while wineboot sets the prefix up): WINELOADER does not
-# change that in Wine 8, so such a machine gets those parts, unlike one whose
-# kernel refuses them. The decision is exported: scripts and tests started
-# from here (which source this file again) keep it.
+# Where the 32-bit Wine loader cannot start (a kernel that refuses 32-bit
+# Linux programs, or KERROW_WINE64_ONLY=1), only the x86_64 build can run:
+# stand-ins for wine, wine-stable and wineboot that go through the 64-bit
+# loader are put first on PATH (in build/wine64-only), and every script and
+# test started from here inherits them and the decision. Why, and what Wine 8
+# does otherwise: docs/wine-notes.md, "32-bit Linux programs".
 
 KERROW_DESKTOP_SIZE=${KERROW_DESKTOP_SIZE:-1024x768}
 KERROW_WINE32_LOADER=/usr/lib/wine/wine
@@ -197,35 +172,6 @@ wine_session_ensure() {
   wine_session_start
 }
 wine_session_end_own() { [ -z "${KERROW_SESSION_OWN:-}" ] || wine_session_stop; }
-
-# kerrow_popup: the X window of Kerrow's popup while it is shown, else nothing.
-kerrow_popup() { xdotool search --onlyvisible --name '^Kerrow by Pellam$' | head -n 1; }
-
-# wine_geometry WINDOW: sets X, Y, WIDTH and HEIGHT of an X window on the
-# screen (xdotool's own doubles the position of a window inside Wine's
-# desktop window). False for no window.
-wine_geometry() {
-  [ -n "$1" ] && eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { print "X=" $4 }
-    /Absolute upper-left Y/ { print "Y=" $4 } /Width:/ { print "WIDTH=" $2 } /Height:/ { print "HEIGHT=" $2 }')"
-}
-
-# kerrow_icon_painted [SIZE LEFT TOP]: some pixel of the popup's client area
-# (inside its one-pixel border), in the WIDTHxHEIGHT rectangle at LEFT,TOP
-# (the 16x16 icon square by default), is not the popup's light grey.
-kerrow_icon_painted() {
-  wine_geometry "$(kerrow_popup)" &&
-    import -window root -crop "${1:-16x16}+$((X + 1 + ${2:-0}))+$((Y + 1 + ${3:-0}))" txt:- |
-    awk 'NR > 1 && $3 !~ /^#(C0)+$/ { n++ } END { exit !n }'
-}
-
-# wine_x_focus_is TITLE: whether the X input focus is on the X window of the
-# Windows window TITLE. Wine moves it there a little after it activates the
-# window; keys sent before that can be lost.
-wine_x_focus_is() {
-  local focus
-  focus=$(xdotool getwindowfocus -f 2>/dev/null) &&
-    [ "$(xdotool getwindowname "$focus" 2>/dev/null)" = "$1" ]
-}
 
 # wine_process_ended PID: the process has ended (gone, or a zombie not yet
 # waited for).

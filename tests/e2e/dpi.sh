@@ -7,19 +7,15 @@
 # prefix of its own, so that the session keeps 96 DPI.
 # Usage: dpi.sh KERROW.EXE RECORDER.EXE
 set -euo pipefail
-source "$(dirname "$0")/../../scripts/wine-session.sh"
+source "$(dirname "$0")/../../scripts/kerrow-x.sh"
 wine_session_ensure
 dir=$(mktemp -d /tmp/kerrow-dpi.XXXXXX)
 trap 'WINEPREFIX=$dir/prefix wineserver -k; WINEPREFIX=$dir/prefix wineserver -w; rm -rf "$dir"; wine_session_end_own' EXIT
-fail() { echo "FAIL: $*" >&2 && exit 1; }
-wait_for() { wine_session_wait 20 "$@" || fail "not within 20 s: $*"; }
 wine_prefix_make "$dir/prefix" || fail "no Wine prefix"
 cp "$1" "$2" "$dir/"
-export KERROW_RECORDER_LOG=Z:${dir//\//\\}\\recorder.log
-printf 'rec\tZ:%s\\recorder.exe\nbye\t#exit\n' "${dir//\//\\}" >"$dir/link.dat"
-recorded() { [ "$(wc -l <"$dir/recorder.log")" -eq "$1" ]; } 2>/dev/null
-# Alt+Space, until Kerrow (which may still be starting) shows its popup.
-shown() { xdotool key alt+space && wine_session_wait 1 wine_x_focus_is "Kerrow by Pellam"; }
+export KERROW_RECORDER_LOG=$(wine_path "$dir/recorder.log")
+printf 'rec\t%s\nbye\t#exit\n' "$(wine_path "$dir/recorder.exe")" >"$dir/link.dat"
+launched() { [ "$(wc -l <"$dir/recorder.log")" -eq "$1" ]; } 2>/dev/null
 launches=0
 
 for dpi in 144 192; do
@@ -28,18 +24,16 @@ for dpi in 144 192; do
   wineserver -w
   (cd "$dir" && exec wine kerrow.exe </dev/null >/dev/null 2>&1) &
   kerrow=$!
-  wait_for xdotool search --name 'Wine desktop'
-  xdotool windowfocus --sync "$(xdotool search --name 'Wine desktop' | head -n 1)"
-  wait_for shown
+  kerrow_first_show $kerrow
   square=$((16 * dpi / 96))
   wine_geometry "$(kerrow_popup)"
   [ $((WIDTH - 2))x$((HEIGHT - 2)) = $((72 * dpi / 96))x$square ] || fail "$dpi DPI: ${WIDTH}x$HEIGHT"
-  xdotool type --delay 50 rec
-  wait_for kerrow_icon_painted $((square - 16))x$square 16 0
+  kerrow_type rec kerrow_icon_painted $((square - 16))x$square 16 0
   xdotool key Return
-  wait_for recorded $((launches += 1))
-  wait_for shown
-  xdotool type --delay 50 bye && wait_for kerrow_icon_painted && xdotool key Return
+  wait_for launched $((++launches))
+  kerrow_show
+  kerrow_type bye kerrow_icon_painted
+  xdotool key Return
   wait_for wine_process_ended $kerrow
   echo "$dpi DPI: popup ${WIDTH}x$HEIGHT, icon ${square}x$square, launched, ended"
 done

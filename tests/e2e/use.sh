@@ -2,11 +2,12 @@
 # A person's use of the real kerrow.exe in the Wine desktop, through real X
 # input: Alt+Space, typing and the icon it shows, Enter, Escape, clicking
 # another program, a link.dat saved while hidden, dragging, #exit and the
-# place it saves, a second copy, and kerrow-check beside it. Needs a Wine
-# session (scripts/wine-session.sh).
+# place it saves, a second copy, and kerrow-check beside it. Uses the session
+# of scripts/wine-session.sh (its own where none runs) and the X helpers of
+# scripts/kerrow-x.sh.
 # Usage: use.sh KERROW.EXE RECORDER.EXE KERROW-CHECK.EXE
 set -euo pipefail
-source "$(dirname "$0")/../../scripts/wine-session.sh"
+source "$(dirname "$0")/../../scripts/kerrow-x.sh"
 dir=$(mktemp -d /tmp/kerrow-e2e.XXXXXX)
 # Kerrow's own folder is named outside the ANSI code page, where its change
 # watch must start all the same.
@@ -18,22 +19,16 @@ fail() {
   import -window root /tmp/kerrow-e2e-failure.png
   echo "FAIL: $* (screen: /tmp/kerrow-e2e-failure.png)" >&2 && exit 1
 }
-wait_for() { wine_session_wait 20 "$@" || fail "not within 20 s: $*"; }
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-export KERROW_RECORDER_LOG=$(windows_path "$dir/recorder.log")
-recorder=$(windows_path "$dir/bin/recorder.exe")
+export KERROW_RECORDER_LOG=$(wine_path "$dir/recorder.log")
+recorder=$(wine_path "$dir/bin/recorder.exe")
 start() { (cd "$home" && exec wine kerrow.exe </dev/null >>"$dir/wine.log" 2>&1) & }
-hidden() { [ -z "$(kerrow_popup)" ]; }
 at() { wine_geometry "$(kerrow_popup)" && [ "$X,$Y" = "$1,$2" ]; }
-grey() { ! kerrow_icon_painted; }
-show() { xdotool key alt+space && wait_for wine_x_focus_is "Kerrow by Pellam"; }
-type_key() { xdotool type --delay 50 "$1" && wait_for "$2"; }
 # launched N ARGS: the Nth start of the recorder was in its folder, shown
 # normally (SW_SHOWNORMAL), with ARGS.
 recorded() { [ -n "$(sed -n "$1p" "$dir/recorder.log" 2>/dev/null)" ]; }
 launched() {
   wait_for recorded "$1"
-  [ "$(sed -n "$1p" "$dir/recorder.log")" = "$(windows_path "$dir/bin")|1|\"$recorder\"$2" ] ||
+  [ "$(sed -n "$1p" "$dir/recorder.log")" = "$(wine_path "$dir/bin")|1|\"$recorder\"$2" ] ||
     fail "recorder: $(cat "$dir/recorder.log")"
 }
 # The Wine session's own recycle bin, with one file in it.
@@ -49,47 +44,42 @@ ended_with() {
 
 printf '%s\n' "rec	$recorder	--alpha \"two words\" " "bye	#exit" >"$home/link.dat"
 start && kerrow=$!
-wait_for xdotool search --name 'Wine desktop'
-xdotool windowfocus --sync "$(xdotool search --name 'Wine desktop' | head -n 1)"
-for _ in $(seq 20); do # Alt+Space reaches Kerrow once it has registered it
-  ! wine_process_ended $kerrow || fail "Kerrow ended"
-  xdotool key alt+space
-  ! wine_session_wait 1 wine_x_focus_is "Kerrow by Pellam" || break
-done
-wine_geometry "$(kerrow_popup)" && [ $((X + WIDTH)),$((Y + HEIGHT)) = 1024,768 ] || fail "not in the corner"
-type_key re grey
-type_key c kerrow_icon_painted
-type_key xy grey
+kerrow_first_show $kerrow
+wine_geometry "$(kerrow_popup)" &&
+  [ $((X + WIDTH)),$((Y + HEIGHT)) = $KERROW_DESKTOP_WIDTH,$KERROW_DESKTOP_HEIGHT ] || fail "not in the corner"
+kerrow_type re kerrow_grey
+kerrow_type c kerrow_icon_painted
+kerrow_type xy kerrow_grey
 xdotool key BackSpace
 wait_for kerrow_icon_painted
 xdotool key Return
 launched 1 ' --alpha "two words" '
-wait_for grey
-type_key x grey # hidden with a text in the box, which the next show must not find
+wait_for kerrow_grey
+kerrow_type x kerrow_grey # hidden with a text in the box, which the next show must not find
 xdotool key Escape
-wait_for hidden
+wait_for kerrow_hidden
 # Saved as many editors do: written elsewhere, then renamed into place.
 printf '%s\n' "new	$recorder	new" "bye	#exit" "emp	#empty" >"$dir/link.new"
 mv "$dir/link.new" "$home/link.dat"
-show
-type_key new kerrow_icon_painted
+kerrow_show
+kerrow_type new kerrow_icon_painted
 xdotool key Return
 launched 2 ' new'
 ! trash_empty || fail "no file in the recycle bin"
-type_key emp kerrow_icon_painted
+kerrow_type emp kerrow_icon_painted
 xdotool key Return
 wait_for trash_empty
 
 (cd "$dir" && exec wine notepad.exe </dev/null >>"$dir/wine.log" 2>&1) &
 wait_for wine_x_focus_is "Untitled - Notepad"
-show
+kerrow_show
 wine_geometry "$(xdotool search --onlyvisible --name Notepad | head -n 1)"
 xdotool mousemove $((X + 60)) $((Y + 60)) click 1
-wait_for hidden
-show
+wait_for kerrow_hidden
+kerrow_show
 wine_geometry "$(kerrow_popup)" && corner=$X,$Y
 xdotool mousemove $((X + 9)) $((Y + 9)) mousedown 1 mousemove 500 400 mousemove 300 200 mouseup 1
-type_key bye kerrow_icon_painted # typed after the drag, so seen after it: the drag is over
+kerrow_type bye kerrow_icon_painted # typed after the drag, so seen after it: the drag is over
 wine_geometry "$(kerrow_popup)" && place=$X,$Y && [ "$place" != "$corner" ] || fail "not dragged"
 xdotool key Return
 ended_with $kerrow 0
@@ -99,7 +89,7 @@ start
 ended_with $! 1
 (cd "$home" && wine "$3" </dev/null >/dev/null 2>"$dir/check.err") && grep -q 'Kerrow is running' "$dir/check.err" ||
   fail "kerrow-check beside Kerrow: $(cat "$dir/check.err")"
-show
-type_key bye kerrow_icon_painted
+kerrow_show
+kerrow_type bye kerrow_icon_painted
 xdotool key Return
 ended_with $kerrow 0

@@ -1,0 +1,129 @@
+# Sourced, not run. Kerrow looked at and driven from outside, as a person
+# would through X and as Linux sees a Wine process: for the demo
+# (scripts/run.sh), the end-to-end walk (tests/e2e/use.sh), the robustness
+# runs (scripts/robustness.sh) and the floor comparison (bench/). Needs a Wine
+# session (scripts/wine-session.sh, sourced here). Nothing here sleeps to
+# wait: every wait polls its condition until a deadline.
+#   fail MESSAGE         names what went wrong and ends the script; a script
+#                        with its own way of failing defines it after sourcing
+#   wait_for COMMAND...  polls COMMAND for KERROW_X_DEADLINE seconds (20),
+#                        then fails naming it
+#   kerrow_popup, kerrow_hidden, kerrow_focused, kerrow_icon_painted,
+#   kerrow_grey          the popup as the screen shows it
+#   kerrow_show          Alt+Space, and the popup has the keys
+#   kerrow_first_show PID  the same just after Kerrow (process PID) started
+#   kerrow_type KEYS CONDITION...  types into the box, waits for CONDITION
+#   wine_desktop, wine_desktop_focused, wine_keep_desktop, wine_geometry,
+#   wine_x_focus_is      Wine's windows
+#   wine_pids, wine_private_kib, wine_path  Wine's processes and paths
+source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh" || return 1
+
+KERROW_TITLE="Kerrow by Pellam"
+KERROW_X_DEADLINE=${KERROW_X_DEADLINE:-20}
+# The desktop as the session sets it up; Kerrow's first place is its
+# bottom-right corner.
+KERROW_DESKTOP_WIDTH=${KERROW_DESKTOP_SIZE%x*}
+KERROW_DESKTOP_HEIGHT=${KERROW_DESKTOP_SIZE#*x}
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+wait_for() {
+  wine_session_wait "$KERROW_X_DEADLINE" "$@" || fail "not within $KERROW_X_DEADLINE s: $*"
+}
+
+# The X window of Kerrow's popup while it is shown, else nothing: Wine maps
+# no X window for a hidden one, and the X window carries the Windows title.
+kerrow_popup() { xdotool search --onlyvisible --name "^$KERROW_TITLE\$" | head -n 1; }
+kerrow_hidden() { [ -z "$(kerrow_popup)" ]; }
+
+# wine_geometry WINDOW: sets X, Y, WIDTH and HEIGHT of an X window on the
+# screen (xdotool's own doubles the position of a window inside Wine's
+# desktop window). False for no window.
+wine_geometry() {
+  [ -n "$1" ] && eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { print "X=" $4 }
+    /Absolute upper-left Y/ { print "Y=" $4 } /Width:/ { print "WIDTH=" $2 } /Height:/ { print "HEIGHT=" $2 }')"
+}
+
+# kerrow_icon_painted [SIZE LEFT TOP]: some pixel of the popup's client area
+# (inside its one-pixel border), in the WIDTHxHEIGHT rectangle at LEFT,TOP
+# (the 16x16 icon square by default), is not the popup's light grey.
+# kerrow_grey: none of the icon square is (or no popup is shown).
+kerrow_icon_painted() {
+  wine_geometry "$(kerrow_popup)" &&
+    import -window root -crop "${1:-16x16}+$((X + 1 + ${2:-0}))+$((Y + 1 + ${3:-0}))" txt:- |
+    awk 'NR > 1 && $3 !~ /^#(C0)+$/ { n++ } END { exit !n }'
+}
+kerrow_grey() { ! kerrow_icon_painted; }
+
+# wine_x_focus_is TITLE: whether the X input focus is on the X window of the
+# Windows window TITLE. Wine moves it there a little after it activates the
+# window; keys sent before that can be lost.
+wine_x_focus_is() {
+  local focus
+  focus=$(xdotool getwindowfocus -f 2>/dev/null) &&
+    [ "$(xdotool getwindowname "$focus" 2>/dev/null)" = "$1" ]
+}
+kerrow_focused() { wine_x_focus_is "$KERROW_TITLE"; }
+
+# The desktop window of the session's prefix. After the popup hides, Wine
+# gives it the X focus back a moment later; a hot key pressed before that
+# reaches no Wine window.
+wine_desktop() { xdotool search --name 'Wine desktop' | head -n 1; }
+wine_desktop_focused() { [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$(wine_desktop)" ]; }
+
+# wine_keep_desktop PROBE DIR: one desktop for a run of program starts: the
+# probe (bench/probe.cpp keep), started in DIR, holds it open between them
+# (its process id in KEEPER), and it has the X focus from then on.
+wine_keep_desktop() {
+  (cd "$2" && exec wine "$1" keep 86400 </dev/null >"$2/keeper.txt" 2>&1) &
+  KEEPER=$!
+  KERROW_X_DEADLINE=60 wait_for xdotool search --name 'Wine desktop'
+  xdotool windowfocus --sync "$(wine_desktop)"
+}
+
+kerrow_show() { xdotool key alt+space && wait_for kerrow_focused; }
+
+# kerrow_first_show PID: Kerrow takes Alt+Space only once it has registered
+# it, some time after its start: gives the desktop the X focus once (keys
+# reach Wine only through it), then presses Alt+Space until the popup has
+# the focus, as long as Kerrow (process PID) runs.
+kerrow_first_show() {
+  wait_for xdotool search --name 'Wine desktop'
+  xdotool windowfocus --sync "$(wine_desktop)"
+  local try
+  for try in $(seq "$KERROW_X_DEADLINE"); do
+    ! wine_process_ended "$1" || fail "Kerrow ended at start"
+    xdotool key alt+space
+    ! wine_session_wait 1 kerrow_focused || return 0
+  done
+  fail "Alt+Space did not show Kerrow in $try tries"
+}
+
+kerrow_type() {
+  local keys=$1
+  shift
+  xdotool type --delay 50 "$keys" && wine_session_wait "$KERROW_X_DEADLINE" "$@" ||
+    fail "typed $keys: not within $KERROW_X_DEADLINE s: $*"
+}
+
+# wine_pids NAME...: the Linux processes of those Windows programs in this
+# session's prefix (under Wine's 64-bit loader `wine` starts a launcher, not
+# the program's own process).
+wine_pids() {
+  local pid
+  for pid in $(pgrep -x "$(IFS='|' && echo "$*")"); do
+    grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
+  done
+  return 0
+}
+
+# wine_private_kib PID: the private memory of a Wine process, as its resident
+# anonymous pages (RssAnon) in KiB: for another process Wine's
+# GetProcessMemoryInfo reports none.
+wine_private_kib() { sed -n 's/^RssAnon:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$1/status"; }
+
+# wine_path PATH: the Windows name of a Linux path (the root is drive Z:).
+wine_path() { printf 'Z:%s' "${1//\//\\}"; }
