@@ -65,18 +65,6 @@ TEST_F(PopupTest, TheBoxTextResolvesToCommandArgumentsAndIcon)
     }
 }
 
-// The shell calls want a single-threaded apartment, and an empty disc drive
-// must fail quietly; the error mode is the thread's, which launched programs
-// do not inherit.
-TEST_F(PopupTest, TheThreadIsAnApartmentThatShowsNoErrorBoxes)
-{
-    APTTYPE type;
-    APTTYPEQUALIFIER qualifier;
-    ASSERT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
-    EXPECT_TRUE(type == APTTYPE_STA || type == APTTYPE_MAINSTA) << type;
-    EXPECT_TRUE(GetThreadErrorMode() & SEM_FAILCRITICALERRORS) << GetThreadErrorMode();
-}
-
 std::vector<WPARAM> gKeysSeenByBox;
 WNDPROC gBoxProc;
 
@@ -122,16 +110,26 @@ TEST_F(PopupTest, EnterEscapeAndAltNeverReachTheBox)
     EXPECT_EQ(gKeysSeenByBox, std::vector<WPARAM>{VK_LEFT});
 }
 
-// A record from Kerrow.ini gives the position, kept on the screen, and
-// whether the popup shows; never a size or a minimized state. A move to the
-// record's position is clamped as the record was.
+// The popup starts touching the bottom-right corner, always on top, on a
+// thread that is a single-threaded apartment (the shell calls want one) and
+// fails quietly on an empty disc drive (the thread's error mode, which
+// launched programs do not inherit). A record from Kerrow.ini gives the
+// position, kept on the screen, and whether the popup shows; never a size or
+// a minimized state. A move to the record's position is clamped as the
+// record was.
 TEST_F(PopupTest, APlacementIsKeptOnTheScreenAndMovesAreClamped)
 {
-    RECT start, frame;  // it starts touching the bottom-right corner, always on top
+    RECT start, frame;
     GetWindowRect(gPopupState.popup, &start);
     EXPECT_EQ(start.right, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(start.bottom, GetSystemMetrics(SM_CYSCREEN));
     EXPECT_TRUE(GetWindowLongA(gPopupState.popup, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    APTTYPE apartment;
+    APTTYPEQUALIFIER qualifier;
+    EXPECT_TRUE(CoGetApartmentType(&apartment, &qualifier) == S_OK &&
+                (apartment == APTTYPE_STA || apartment == APTTYPE_MAINSTA))
+        << apartment;
+    EXPECT_TRUE(GetThreadErrorMode() & SEM_FAILCRITICALERRORS) << GetThreadErrorMode();
     const LONG maxX = start.left, maxY = start.top;
     // Record size and show state, its left and top; shown, left and top.
     const std::tuple<UINT, UINT, LONG, LONG, bool, LONG, LONG> rows[] = {
@@ -159,45 +157,32 @@ TEST_F(PopupTest, APlacementIsKeptOnTheScreenAndMovesAreClamped)
     }
 }
 
-// A screen made smaller moves the popup back onto it, and moves stay on it.
-TEST_F(PopupTest, AfterTheScreenShrinksThePopupIsBackOnIt)
+// As the screen changes scale, or size (DPI 0: it shrinks to 800x600, a
+// resolution change), the popup is laid out anew where it stands, kept on the
+// screen, with the input box's place and font scaled and the font before
+// released; moves stay on the screen as it is.
+TEST_F(PopupTest, AsTheScreenChangesThePopupIsLaidOutAnewAndStaysOnIt)
 {
-    ShowWindow(gPopupState.popup, SW_SHOWNOACTIVATE);  // in the corner of 1024x768
-    DEVMODEA mode = {};
-    mode.dmSize = sizeof mode;
-    mode.dmPelsWidth = 800;
-    mode.dmPelsHeight = 600;
-    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    ASSERT_EQ(ChangeDisplaySettingsExA(nullptr, &mode, nullptr, 0, nullptr),
-              DISP_CHANGE_SUCCESSFUL);
-    RECT frame[2];
-    GetWindowRect(gPopupState.popup, &frame[0]);
-    SetWindowPos(gPopupState.popup, nullptr, 1000, 700, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    GetWindowRect(gPopupState.popup, &frame[1]);
-    ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr);  // back to the desktop's size
-    for (const RECT& place : frame)
-        EXPECT_TRUE(place.right == 800 && place.bottom == 600)
-            << place.right << "," << place.bottom;
-}
-
-// A change of the screen's scale lays the popup out anew where it stands
-// (kept on the screen), with the input box's place and font scaled and the
-// font before released.
-TEST_F(PopupTest, AScaleChangeLaysThePopupOutAnewWhereItStands)
-{
-    const int screenX = GetSystemMetrics(SM_CXSCREEN), screenY = GetSystemMetrics(SM_CYSCREEN);
+    DEVMODEA smaller = {};
+    smaller.dmSize = sizeof smaller;
+    smaller.dmPelsWidth = 800;
+    smaller.dmPelsHeight = 600;
+    smaller.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
     // DPI, where the popup stands; its client area, where the box starts, the font's height.
     const std::tuple<int, POINT, SIZE, LONG, LONG> rows[] = {
-        {144, {200, 100}, {108, 24}, 24, 21},
-        {192, {5000, 5000}, {144, 32}, 32, 28},
-        {96, {200, 100}, {72, 16}, 16, 14},
+        {144, {200, 100}, {108, 24}, 24, 21}, {192, {5000, 5000}, {144, 32}, 32, 28},
+        {96, {200, 100}, {72, 16}, 16, 14},   {0, {5000, 5000}, {72, 16}, 16, 14},
+        {96, {5000, 5000}, {72, 16}, 16, 14},
     };
     for (const auto& [dpi, at, client, boxLeft, fontHeight] : rows) {
         SetWindowPos(gPopupState.popup, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         const HFONT before = gPopupState.font;
         RECT suggested = {0, 0, 1, 1}, area, box, frame;
-        SendMessageA(gPopupState.popup, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                     reinterpret_cast<LPARAM>(&suggested));
+        if (dpi)
+            SendMessageA(gPopupState.popup, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                         reinterpret_cast<LPARAM>(&suggested));
+        else
+            ASSERT_EQ(ChangeDisplaySettingsExA(nullptr, &smaller, nullptr, 0, nullptr), 0);
         GetClientRect(gPopupState.popup, &area);
         GetWindowRect(gPopupState.edit, &box);
         MapWindowPoints(nullptr, gPopupState.popup, reinterpret_cast<POINT*>(&box), 2);
@@ -210,12 +195,13 @@ TEST_F(PopupTest, AScaleChangeLaysThePopupOutAnewWhereItStands)
         EXPECT_TRUE(box.left == boxLeft && box.right == client.cx && box.bottom == client.cy)
             << dpi << ": box " << box.left << ".." << box.right << " x " << box.bottom;
         EXPECT_EQ(font.lfHeight, fontHeight) << dpi;
-        EXPECT_EQ(GetObjectType(before), 0u) << dpi << ": the font before was kept";
+        EXPECT_EQ(GetObjectType(before) == 0, dpi != 0) << dpi << ": the font before";
         const LONG width = frame.right - frame.left, height = frame.bottom - frame.top;
-        EXPECT_TRUE(frame.left == std::min<LONG>(at.x, screenX - width) &&
-                    frame.top == std::min<LONG>(at.y, screenY - height))
+        EXPECT_TRUE(frame.left == std::min(at.x, GetSystemMetrics(SM_CXSCREEN) - width) &&
+                    frame.top == std::min(at.y, GetSystemMetrics(SM_CYSCREEN) - height))
             << dpi << ": at " << frame.left << "," << frame.top << ", " << width << "x" << height;
     }
+    ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr);  // back to the desktop's size
 }
 
 // The watch is on this test program's folder; link.dat is read from the
