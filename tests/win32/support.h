@@ -57,7 +57,6 @@ protected:
         ClearCurrentCommand();
         gShortcutTable.clear();
     }
-    static void SetText(const char* text) { SetWindowTextA(gPopupState.edit, text); }
 
     const std::string folder = EnterScratchFolder();
 };
