@@ -4,8 +4,9 @@
 # runs (scripts/robustness.sh) and the floor comparison (bench/). Needs a Wine
 # session (scripts/wine-session.sh, sourced here). Nothing here sleeps to
 # wait: every wait polls its condition until a deadline.
-#   fail MESSAGE         names what went wrong and ends the script; a script
-#                        with its own way of failing defines it after sourcing
+#   fail MESSAGE         names what went wrong, keeps a picture of the screen,
+#                        and ends the script; a script with its own way of
+#                        failing defines it after sourcing
 #   wait_for COMMAND...  polls COMMAND for KERROW_X_DEADLINE seconds (20),
 #                        then fails naming it
 #   kerrow_popup, kerrow_hidden, kerrow_focused, kerrow_icon_painted,
@@ -15,6 +16,8 @@
 #   kerrow_type KEYS CONDITION...  types into the box, waits for CONDITION
 #   wine_desktop, wine_desktop_focused, wine_keep_desktop, wine_geometry,
 #   wine_x_focus_is      Wine's windows
+#   recorder_ran LOG N   the recorder that stands in for launched programs
+#                        (tests/helpers) has written N lines to LOG
 #   wine_pids, wine_private_kib, wine_path  Wine's processes and paths
 source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh" || return 1
 
@@ -26,7 +29,8 @@ KERROW_DESKTOP_WIDTH=${KERROW_DESKTOP_SIZE%x*}
 KERROW_DESKTOP_HEIGHT=${KERROW_DESKTOP_SIZE#*x}
 
 fail() {
-  echo "FAIL: $*" >&2
+  import -window root /tmp/kerrow-x-failure.png 2>/dev/null || true
+  echo "FAIL: $* (the screen: /tmp/kerrow-x-failure.png)" >&2
   exit 1
 }
 
@@ -108,6 +112,8 @@ kerrow_type() {
   xdotool type --delay 50 "$keys" && wine_session_wait "$KERROW_X_DEADLINE" "$@" ||
     fail "typed $keys: not within $KERROW_X_DEADLINE s: $*"
 }
+
+recorder_ran() { [ "$(cat "$1" 2>/dev/null | wc -l)" -ge "$2" ]; }
 
 # wine_pids NAME...: the Linux processes of those Windows programs in this
 # session's prefix (under Wine's 64-bit loader `wine` starts a launcher, not

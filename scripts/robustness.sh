@@ -145,11 +145,10 @@ hide() {
 # Nth start, with ARG last on its command line. The recorder, which opens no
 # window, may or may not take the activation from the popup under Wine; once
 # it has ended, Escape hides the popup in either case.
-recorded() { [ "$(wc -l <"$DIR/recorder.log" 2>/dev/null || echo 0)" -ge "$1" ]; }
 recorder_gone() { [ -z "$(wine_pids recorder.exe)" ]; }
 run_recorder() {
   xdotool key Return
-  wait_for recorded "$1"
+  wait_for recorder_ran "$DIR/recorder.log" "$1"
   local got
   got=$(sed -n "$1p" "$DIR/recorder.log")
   [[ "$got" == *" $2" ]] || fail "launch $1 was \"$got\", not with $2"

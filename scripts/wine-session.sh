@@ -14,6 +14,7 @@
 #   wine_session_ensure  starts a session only where none is running (a test
 #                        run on its own, as by `ctest --preset windows`);
 #                        wine_session_end_own stops it again
+#   wine_prefix_scratch  a throw-away prefix beside the session's
 #   wine_session_wait    polls a condition until a deadline
 #   wine_process_ended   whether a process has ended
 # What a script sees of Kerrow through X is in scripts/kerrow-x.sh.
@@ -171,7 +172,24 @@ wine_session_ensure() {
   KERROW_SESSION_OWN=1
   wine_session_start
 }
-wine_session_end_own() { [ -z "${KERROW_SESSION_OWN:-}" ] || wine_session_stop; }
+wine_session_end_own() {
+  wine_prefix_scratch_end
+  [ -z "${KERROW_SESSION_OWN:-}" ] || wine_session_stop
+}
+
+# wine_prefix_scratch: a throw-away prefix of the caller's own, beside the
+# session's (for a test that ends or restarts all of its programs, or that
+# changes what Wine reads at its start), made current. wine_session_end_own
+# ends its programs and removes it.
+wine_prefix_scratch() {
+  KERROW_SCRATCH_PREFIX=$(mktemp -d /tmp/kerrow-scratch.XXXXXX) && wine_prefix_make "$KERROW_SCRATCH_PREFIX"
+}
+wine_prefix_scratch_end() {
+  [ -n "${KERROW_SCRATCH_PREFIX:-}" ] || return 0
+  WINEPREFIX=$KERROW_SCRATCH_PREFIX wineserver -k </dev/null >/dev/null 2>&1 || true
+  WINEPREFIX=$KERROW_SCRATCH_PREFIX wineserver -w </dev/null >/dev/null 2>&1 || true
+  rm -rf "$KERROW_SCRATCH_PREFIX"
+}
 
 # wine_process_ended PID: the process has ended (gone, or a zombie not yet
 # waited for).

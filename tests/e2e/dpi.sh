@@ -11,12 +11,11 @@ set -euo pipefail
 source "$(dirname "$0")/../../scripts/kerrow-x.sh"
 wine_session_ensure
 dir=$(mktemp -d /tmp/kerrow-dpi.XXXXXX)
-trap 'WINEPREFIX=$dir/prefix wineserver -k; WINEPREFIX=$dir/prefix wineserver -w; rm -rf "$dir"; wine_session_end_own' EXIT
-wine_prefix_make "$dir/prefix" || fail "no Wine prefix"
+trap 'wine_session_end_own; rm -rf "$dir"' EXIT
+wine_prefix_scratch || fail "no Wine prefix"
 cp "$1" "$2" "$dir/"
 export KERROW_RECORDER_LOG=$(wine_path "$dir/recorder.log")
 printf 'rec\t%s\n' "$(wine_path "$dir/recorder.exe")" >"$dir/link.dat"
-launched() { [ "$(wc -l <"$dir/recorder.log")" -eq "$1" ]; } 2>/dev/null
 launches=0
 
 for dpi in 144 192; do
@@ -30,6 +29,6 @@ for dpi in 144 192; do
   [ $((WIDTH - 2))x$((HEIGHT - 2)) = $((72 * dpi / 96))x$square ] || fail "$dpi DPI: ${WIDTH}x$HEIGHT"
   kerrow_type rec kerrow_icon_painted $((square - 16))x$square 16 0
   xdotool key Return
-  wait_for launched $((++launches))
+  wait_for recorder_ran "$dir/recorder.log" $((++launches))
   echo "$dpi DPI: popup ${WIDTH}x$HEIGHT, icon ${square}x$square, launched"
 done

@@ -15,19 +15,14 @@ home=$dir/Κέρας
 trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"; wine_session_end_own' EXIT
 wine_session_ensure
 mkdir "$dir/bin" "$home" && cp "$1" "$home/" && cp "$2" "$dir/bin/"
-fail() {
-  import -window root /tmp/kerrow-e2e-failure.png
-  echo "FAIL: $* (screen: /tmp/kerrow-e2e-failure.png)" >&2 && exit 1
-}
 export KERROW_RECORDER_LOG=$(wine_path "$dir/recorder.log")
 recorder=$(wine_path "$dir/bin/recorder.exe")
 start() { (cd "$home" && exec wine kerrow.exe </dev/null >>"$dir/wine.log" 2>&1) & }
 at() { wine_geometry "$(kerrow_popup)" && [ "$X,$Y" = "$1,$2" ]; }
 # launched N ARGS: the Nth start of the recorder was in its folder, shown
 # normally (SW_SHOWNORMAL), with ARGS.
-recorded() { [ -n "$(sed -n "$1p" "$dir/recorder.log" 2>/dev/null)" ]; }
 launched() {
-  wait_for recorded "$1"
+  wait_for recorder_ran "$dir/recorder.log" "$1"
   [ "$(sed -n "$1p" "$dir/recorder.log")" = "$(wine_path "$dir/bin")|1|\"$recorder\"$2" ] ||
     fail "recorder: $(cat "$dir/recorder.log")"
 }

@@ -1,11 +1,11 @@
-// The text core: link.dat bytes in, table out; the split of a value, its
-// working directory and the built-in names. And kerrow-check's rule for a
-// file that looks like UTF-8.
+// The text core: link.dat bytes in, table out; the split of a value and its
+// working directory (the built-in names are checked through kerrow-check, on
+// tests/data/reader.dat). And kerrow-check's rule for a file that looks like
+// UTF-8.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
-#include <cctype>
 #include <cstring>
 #include <fstream>
 
@@ -98,30 +98,6 @@ TEST(CommandText, SplitAndWorkingDirectory)
         EXPECT_STREQ(split, arguments) << value;
         WorkingDirectoryOf(text, directory);
         EXPECT_STREQ(directory, folder ? folder : "") << value;
-    }
-}
-
-// Each name matches whole, in any case of its ASCII letters; a blank, a
-// letter more or less, or a byte from 0x80 up where a letter stands does not.
-TEST(CommandText, BuiltinNamesMatchWholeIgnoringAsciiCase)
-{
-    for (const BuiltinName& entry : kBuiltinNames) {
-        const std::string name = entry.name;
-        std::string upper = name, mixed = name;
-        for (std::size_t i = 0; i < name.size(); ++i) {
-            upper[i] = static_cast<char>(std::toupper(name[i]));
-            mixed[i] = i % 2 ? upper[i] : name[i];
-        }
-        std::string highByte = upper;
-        highByte[1] = static_cast<char>(upper[1] + 0x80);  // A-Z and a-z in Latin-1
-        const std::pair<std::string, Builtin> rows[] = {
-            {upper, entry.builtin},          {mixed, entry.builtin},
-            {name + " ", Builtin::None},     {" " + name, Builtin::None},
-            {name + "s", Builtin::None},     {name.substr(0, name.size() - 1), Builtin::None},
-            {name.substr(1), Builtin::None}, {highByte, Builtin::None},
-        };
-        for (const auto& [command, expected] : rows)
-            EXPECT_EQ(MatchBuiltin(command.c_str()), expected) << command;
     }
 }
 

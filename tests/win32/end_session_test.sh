@@ -10,10 +10,10 @@
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/wine-session.sh" || exit 1
 wine_session_ensure || exit 1
-prefix=$(mktemp -d /tmp/kerrow-end-session.XXXXXX)
-trap 'WINEPREFIX=$prefix wineserver -k; WINEPREFIX=$prefix wineserver -w; rm -rf "$prefix"; wine_session_end_own' EXIT
+trap wine_session_end_own EXIT
 fail() { echo "FAIL: $*"; exit 1; }
-wine_prefix_make "$prefix" || fail "no Wine prefix"
+wine_prefix_scratch || fail "no Wine prefix"
+prefix=$KERROW_SCRATCH_PREFIX
 [ "$WINEPREFIX" = "$prefix" ] || fail "not in this test's own prefix"
 start_kerrow() { (cd "$prefix" && exec wine "$1" </dev/null >/dev/null 2>&1) & }
 run() { wine "$2" --run "$1" </dev/null >/dev/null 2>&1; }
