@@ -5,8 +5,8 @@
 #                        ("i686 x86_64", or "x86_64" alone) and
 #                        KERROW_WINE_NO_I686 (why the i686 build cannot run
 #                        here; empty where it can)
-#   wine_prefix_make DIR a new prefix in DIR with a virtual desktop and a
-#                        disc drive K:
+#   wine_prefix_make DIR a new prefix in DIR with a virtual desktop, a disc
+#                        drive K: and a server \\kerrowhost
 #   wine_session_start   Xvfb on a free display, a throw-away Wine prefix with
 #                        a 1024x768 virtual desktop, a persistent wineserver;
 #                        exports DISPLAY and WINEPREFIX for what follows
@@ -112,9 +112,14 @@ wine_prefix_make() {
     echo "wine-session: wineboot -i failed for $WINEPREFIX (log $WINEPREFIX/wineboot.log)" >&2
     return 1
   fi
-  # K: is a disc drive (an empty folder) for the tests of removable media;
-  # Wine reads the kinds of drives from the 64-bit side of the registry.
-  mkdir "$WINEPREFIX/disc" && ln -s "$WINEPREFIX/disc" "$WINEPREFIX/dosdevices/k:" &&
+  # For the tests of targets Windows may have to wait for: K: is a disc
+  # drive (an empty folder; Wine reads the kinds of drives from the 64-bit
+  # side of the registry), and \\kerrowhost\share a server that answers,
+  # where a link that loops gets an answer that tells nothing either way, as
+  # a server that does not answer does on Windows.
+  mkdir -p "$WINEPREFIX/disc" "$WINEPREFIX/dosdevices/unc/kerrowhost/share" &&
+    ln -s "$WINEPREFIX/disc" "$WINEPREFIX/dosdevices/k:" &&
+    ln -s loop "$WINEPREFIX/dosdevices/unc/kerrowhost/share/loop" &&
     wine reg add 'HKLM\Software\Wine\Drives' /v k: /d cdrom /reg:64 /f </dev/null >/dev/null 2>&1 &&
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1 &&
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$KERROW_DESKTOP_SIZE" /f \

@@ -2,8 +2,8 @@
 # kerrow-check on the link files in tests/data: the table on stdout byte for
 # byte (NAME.table), each finding on its line and naming what NAME.findings
 # says ("LINE [TEXT]"), the exit code; then its exit codes for its arguments.
-# The Windows build also looks for the targets (on the server kerrowhost that
-# Wine answers for here) and asks the system about keys: NAME.findings-windows,
+# The Windows build also looks for the targets (on the server kerrowhost of
+# the Wine session) and asks the system about keys: NAME.findings-windows,
 # where there is one, is what it must find instead. Last, it finds Alt+Space
 # held by the recorder.
 # Usage: check_files.sh native KERROW-CHECK | windows KERROW-CHECK.EXE RECORDER.EXE
@@ -12,20 +12,14 @@ export LC_ALL=C # findings are matched byte for byte
 kind=$1 checker=$(realpath "$2")
 data=$(cd "$(dirname "$0")/../data" && pwd)
 work=$(mktemp -d /tmp/kerrow-check.XXXXXX)
-holder="" server=""
+holder=""
 end() {
   [ -z "$holder" ] || { kill "$holder" && wait "$holder"; }
-  [ -z "$server" ] || { rm -rf "$server" && rmdir "${server%/*}"; }
   rm -rf "$work"
   [ "$kind" = native ] || wine_session_end_own
 }
 trap end EXIT
 [ "$kind" = native ] || { source "$(dirname "$0")/../../scripts/wine-session.sh" && wine_session_ensure; } || exit 1
-# Wine answers for a UNC server whose folder is under dosdevices/unc. A
-# link that loops there gets an answer that tells nothing either way, as a
-# server that does not answer does on Windows.
-[ "$kind" = native ] || { server=$WINEPREFIX/dosdevices/unc/kerrowhost && mkdir -p "$server/share" &&
-  ln -s loop "$server/share/loop"; }
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 launcher=$([ "$kind" = native ] || echo wine)

@@ -2,7 +2,7 @@
 # #shutdown and #reboot end every program of the Windows session they run in,
 # so they run only in a Wine prefix made here and removed after, beside a
 # Kerrow of that prefix, which they must end while this script, on the host,
-# goes on. "#shutdown " (a space: no built-in name) must not. Wine restarts
+# goes on. Wine restarts
 # a prefix by starting it up again, which runs its RunOnce entries (as does
 # the next start of a prefix that was shut down): the recorder, put there,
 # tells a restart from a shutdown.
@@ -19,11 +19,8 @@ start_kerrow() { (cd "$prefix" && exec wine "$1" </dev/null >/dev/null 2>&1) & }
 run() { wine "$2" --run "$1" </dev/null >/dev/null 2>&1; }
 export KERROW_RECORDER_LOG=Z:${prefix//\//\\}\\restarts.log
 
-start_kerrow "$1"
-run '#shutdown ' "$2"
-! wine_process_ended $! || fail "'#shutdown ' ended Kerrow"
 for value in '#shutdown' '#reboot'; do
-  [ "$value" = '#shutdown' ] || start_kerrow "$1"
+  start_kerrow "$1"
   # A Wine program starts once the prefix's start-up (which ran any RunOnce
   # entry left from the round before) has ended.
   wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v kerrow /d "$(winepath -w "$2")" \

@@ -7,6 +7,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <sstream>
 #include <vector>
 
 #include "commands/run_command.h"
@@ -32,15 +33,12 @@ TEST_F(PopupTest, TheBoxTextResolvesToCommandArgumentsAndIcon)
     // exist; K: is the session's disc drive): asked by name, they get the
     // icon of their file type.
     const std::string notepad = "C:\\windows\\notepad.exe", missing = "C:\\no such\\app.exe",
-                      unc = "\\\\nohost.invalid\\share\\notes.txt", disc = "K:\\notes.txt";
-    gShortcutTable = {
-        {"N", notepad + "\t-x  y"},
-        {"P", missing},
-        {"H", "#no\targ"},
-        {"U", unc},
-        {"K", disc},
-        {"L", "C:\\" + std::string(kCommandBufferSize - 3, 'a')},
-    };
+                      unc = "\\\\nohost.invalid\\share\\notes.txt", disc = "K:\\notes.txt",
+                      tooLong = "C:\\" + std::string(kCommandBufferSize - 3, 'a');
+    std::ofstream("link.dat") << "N\t" << notepad << "\t-x  y\nP\t" << missing
+                              << "\nH\t#no\targ\nU\t" << unc << "\nK\t" << disc << "\nL\t"
+                              << tooLong << "\n";
+    LoadLinkFile();
     // The system's icons are shared; "shell" stands for any icon the record owns.
     const HICON shell = reinterpret_cast<HICON>(1), warning = LoadIconA(nullptr, IDI_EXCLAMATION),
                 application = LoadIconA(nullptr, IDI_APPLICATION);
@@ -164,13 +162,14 @@ TEST_F(PopupTest, AsTheScreenChangesThePopupIsLaidOutAnewAndStaysOnIt)
     smaller.dmPelsWidth = 800;
     smaller.dmPelsHeight = 600;
     smaller.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    // DPI, where the popup stands; its client area, where the box starts, the font's height.
-    const std::tuple<int, POINT, SIZE, LONG, LONG> rows[] = {
-        {144, {200, 100}, {108, 24}, 24, 21}, {192, {5000, 5000}, {144, 32}, 32, 28},
-        {96, {200, 100}, {72, 16}, 16, 14},   {0, {5000, 5000}, {72, 16}, 16, 14},
-        {96, {5000, 5000}, {72, 16}, 16, 14},
+    // DPI, where the popup stands; its client area, the box's left and right
+    // edge and height, the font's height.
+    const std::tuple<int, POINT, const char*> rows[] = {
+        {144, {200, 100}, "108x24 24..108x24 21"}, {192, {5000, 5000}, "144x32 32..144x32 28"},
+        {96, {200, 100}, "72x16 16..72x16 14"},    {0, {5000, 5000}, "72x16 16..72x16 14"},
+        {96, {5000, 5000}, "72x16 16..72x16 14"},
     };
-    for (const auto& [dpi, at, client, boxLeft, fontHeight] : rows) {
+    for (const auto& [dpi, at, layout] : rows) {
         SetWindowPos(gPopupState.popup, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         const HFONT before = gPopupState.font;
         RECT suggested = {0, 0, 1, 1}, area, box, frame;
@@ -186,11 +185,10 @@ TEST_F(PopupTest, AsTheScreenChangesThePopupIsLaidOutAnewAndStaysOnIt)
         LOGFONTA font = {};
         GetObjectA(reinterpret_cast<HFONT>(SendMessageA(gPopupState.edit, WM_GETFONT, 0, 0)),
                    sizeof font, &font);
-        EXPECT_TRUE(area.right == client.cx && area.bottom == client.cy)
-            << dpi << ": client area " << area.right << "x" << area.bottom;
-        EXPECT_TRUE(box.left == boxLeft && box.right == client.cx && box.bottom == client.cy)
-            << dpi << ": box " << box.left << ".." << box.right << " x " << box.bottom;
-        EXPECT_EQ(font.lfHeight, fontHeight) << dpi;
+        std::ostringstream laidOut;
+        laidOut << area.right << "x" << area.bottom << " " << box.left << ".." << box.right << "x"
+                << box.bottom << " " << font.lfHeight;
+        EXPECT_EQ(laidOut.str(), layout) << dpi;
         EXPECT_EQ(GetObjectType(before) == 0, dpi != 0) << dpi << ": the font before";
         const LONG width = frame.right - frame.left, height = frame.bottom - frame.top;
         EXPECT_TRUE(frame.left == std::min(at.x, GetSystemMetrics(SM_CXSCREEN) - width) &&
