@@ -16,7 +16,6 @@ wine_prefix_scratch || fail "no Wine prefix"
 cp "$1" "$2" "$dir/"
 export KERROW_RECORDER_LOG=$(wine_path "$dir/recorder.log")
 printf 'rec\t%s\n' "$(wine_path "$dir/recorder.exe")" >"$dir/link.dat"
-launches=0
 
 for dpi in 144 192; do
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null >/dev/null 2>&1
@@ -25,10 +24,10 @@ for dpi in 144 192; do
   (cd "$dir" && exec wine kerrow.exe </dev/null >/dev/null 2>&1) &
   kerrow_first_show $!
   square=$((16 * dpi / 96))
-  wine_geometry "$(kerrow_popup)"
-  [ $((WIDTH - 2))x$((HEIGHT - 2)) = $((72 * dpi / 96))x$square ] || fail "$dpi DPI: ${WIDTH}x$HEIGHT"
+  wine_geometry "$(kerrow_popup)" && [ $((WIDTH - 2))x$((HEIGHT - 2)) = $((72 * dpi / 96))x$square ] ||
+    fail "$dpi DPI: ${WIDTH}x$HEIGHT"
   kerrow_type rec kerrow_icon_painted $((square - 16))x$square 16 0
   xdotool key Return
-  wait_for recorder_ran "$dir/recorder.log" $((++launches))
+  wait_for recorder_ran "$dir/recorder.log" $((dpi / 96)) # its first launch at 144 DPI, second at 192
   echo "$dpi DPI: popup ${WIDTH}x$HEIGHT, icon ${square}x$square, launched"
 done

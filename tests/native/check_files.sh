@@ -29,8 +29,7 @@ for file in "$data"/*.dat; do
   name=$(basename "$file" .dat)
   expected=$data/$name.findings
   [ "$kind" = windows ] && [ -e "$expected-windows" ] && expected=$expected-windows
-  run "$name.dat"
-  code=$?
+  run "$name.dat"; code=$?
   [ "$code" -eq "$([ -s "$expected" ] && echo 1 || echo 0)" ] || fail "$name: exit code $code"
   cmp -s "$work/out" "$data/$name.table" || fail "$name: the table differs"
   tr -d '\r' <"$work/err" >"$work/findings"
@@ -51,8 +50,7 @@ export KERROW_RECORDER_LOG=Z:${work//\//\\}\\held
 holder=$!
 wine_session_wait 20 test -s "$work/held" || fail "the recorder does not hold Alt+Space"
 for expected in 2 1; do
-  (cd "$work" && wine "$checker" </dev/null >"$work/out" 2>"$work/err")
-  code=$?
+  (cd "$work" && wine "$checker" </dev/null >"$work/out" 2>"$work/err"); code=$?
   [ $code -eq $expected ] && [ "$(grep -c Alt+Space "$work/err")" = 1 ] ||
     fail "with Alt+Space held: exit code $code, $(cat "$work/err")"
   printf 'n\tnotepad.exe\n' >"$work/link.dat"

@@ -12,11 +12,8 @@ TEST(DllSearch, PlantedDllsLoadBeforeTheRestrictionAndNotAfter)
 {
     const std::string here = EnterScratchFolder() + "kerrow_here.dll";
     ASSERT_TRUE(CopyFileA((ExeFolder() + "kerrow_planted.dll").c_str(), here.c_str(), FALSE));
-    const auto loadsByName = [](const char* name) {  // and frees it, so that the next load searches
-        const HMODULE module = LoadLibraryA(name);
-        FreeLibrary(module);
-        return module != nullptr;
-    };
+    // Loaded, and freed again so that the next load searches anew.
+    const auto loadsByName = [](const char* name) { return FreeLibrary(LoadLibraryA(name)) != 0; };
     const std::pair<const char*, bool> rows[] = {
         {"kerrow_planted.dll", false}, {"kerrow_here.dll", false}, {"msimg32.dll", true}};
     for (const auto& [name, loadsAfter] : rows)

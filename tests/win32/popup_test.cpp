@@ -121,11 +121,7 @@ TEST_F(PopupTest, APlacementIsKeptOnTheScreen)
     EXPECT_EQ(start.right, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(start.bottom, GetSystemMetrics(SM_CYSCREEN));
     EXPECT_TRUE(GetWindowLongA(gPopupState.popup, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    APTTYPE apartment;
-    APTTYPEQUALIFIER qualifier;
-    EXPECT_TRUE(CoGetApartmentType(&apartment, &qualifier) == S_OK &&
-                (apartment == APTTYPE_STA || apartment == APTTYPE_MAINSTA))
-        << apartment;
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE) << "no apartment";
     EXPECT_TRUE(GetThreadErrorMode() & SEM_FAILCRITICALERRORS) << GetThreadErrorMode();
     const LONG maxX = start.left, maxY = start.top;
     // Record size and show state, its left and top; shown, left and top.
