@@ -2,7 +2,8 @@
 // shows a target's icon must do. It registers its class, creates a hidden
 // topmost popup with an edit box, registers Alt+Space and shows itself on the
 // hot key; when the box changes it asks the shell for the small icon of one
-// fixed file (its command line) and paints it. It has no table, no settings,
+// fixed file (its command line) and paints it, on a thread made a
+// single-threaded apartment first as the shell's calls require. It has no table, no settings,
 // no font and no change watch. Escape hides it and the box is emptied on
 // every show, so that one measuring tool drives both programs alike.
 //   floor [/focus] TARGET
@@ -11,6 +12,7 @@
 // one step costs.
 #include <windows.h>
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -76,6 +78,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     constexpr char kFocusOption[] = "/focus ";
     const bool focusAtStart = !std::strncmp(commandLine, kFocusOption, sizeof kFocusOption - 1);
     gTarget = focusAtStart ? commandLine + sizeof kFocusOption - 1 : commandLine;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = FloorWndProc;
     windowClass.hInstance = instance;
