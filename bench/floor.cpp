@@ -3,9 +3,10 @@
 // topmost popup with an edit box, registers Alt+Space and shows itself on the
 // hot key; when the box changes it asks the shell for the small icon of one
 // fixed file (its command line) and paints it, on a thread made a
-// single-threaded apartment first as the shell's calls require. It has no table, no settings,
-// no font and no change watch. Escape hides it and the box is emptied on
-// every show, so that one measuring tool drives both programs alike.
+// single-threaded apartment first, as the shell's calls require. It has no
+// table, no settings, no font and no change watch. Escape hides it and the
+// box is emptied on every show, so that one measuring tool drives both
+// programs alike.
 //   floor [/focus] TARGET
 // /focus gives the box the keyboard focus at start-up, as Kerrow does, which
 // activates the hidden popup: the measuring script uses it to tell what that
