@@ -20,10 +20,11 @@ constexpr int kProbeHotKeyId = 1;
 TargetState TargetStateOf(const char* path)
 {
     // An empty disk drive fails the query quietly instead of asking for a disk.
-    const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    DWORD previousMode = 0;
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previousMode);
     const bool found = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
     const DWORD error = GetLastError();
-    SetErrorMode(previousMode);
+    SetThreadErrorMode(previousMode, nullptr);
     if (found)
         return TargetState::Present;
     // Only an answer that it is not there counts. A server that does not

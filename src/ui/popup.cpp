@@ -10,6 +10,7 @@
 #include <imm.h>
 #include <objbase.h>
 
+#include <cstring>
 #include <string_view>
 
 #include "commands/command_text.h"
@@ -32,14 +33,20 @@ constexpr int kClientWidth = 72;
 constexpr int kClientHeight = 16;
 constexpr int kIconSize = 16;  // the icon's square, at the left; the input box fills the rest
 constexpr int kFontHeight = 14;
-constexpr const char* kFontFace = "Times New Roman";
+constexpr char kFontFace[] = "Times New Roman";
+static_assert(sizeof kFontFace <= LF_FACESIZE);
 constexpr DWORD kPopupStyle = WS_POPUPWINDOW;
 constexpr DWORD kPopupExStyle = WS_EX_TOOLWINDOW;
 constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | ES_UPPERCASE;
 
-// GetDpiForWindow came with Windows 10 (1607); looked up at run time so that
-// the program still starts where it is missing.
-using DpiForWindowFunction = decltype(&GetDpiForWindow);
+// GetDpiForWindow and AdjustWindowRectExForDpi came with Windows 10 (1607):
+// they are looked up at run time, so that the program still starts where
+// they are missing.
+template <typename Function> Function User32Function(const char* name)
+{
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+}
 
 // A size of the design at the popup's DPI.
 int Scaled(int value)
@@ -51,14 +58,13 @@ int Scaled(int value)
 // DPI, which is the primary screen's.
 int DpiOf(HWND window)
 {
-    const auto dpiForWindow = reinterpret_cast<DpiForWindowFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    const auto dpiForWindow = User32Function<decltype(&GetDpiForWindow)>("GetDpiForWindow");
     if (dpiForWindow)
         return static_cast<int>(dpiForWindow(window));
     const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
     ReleaseDC(nullptr, screen);
-    return dpi;
+    return dpi > 0 ? dpi : kDesignDpi;  // never a popup of no size
 }
 
 // Keeps a proposed left and top edge on the screen.
@@ -86,7 +92,12 @@ void MeasurePositionBounds(SIZE size)
 SIZE PopupFrameSize()
 {
     RECT frame = {0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
-    AdjustWindowRectEx(&frame, kPopupStyle, FALSE, kPopupExStyle);
+    const auto adjustForDpi =
+        User32Function<decltype(&AdjustWindowRectExForDpi)>("AdjustWindowRectExForDpi");
+    if (adjustForDpi)
+        adjustForDpi(&frame, kPopupStyle, FALSE, kPopupExStyle, gPopupState.dpi);
+    else
+        AdjustWindowRectEx(&frame, kPopupStyle, FALSE, kPopupExStyle);
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
@@ -106,7 +117,7 @@ HFONT CreatePopupFont()
     LOGFONTA logFont = {};
     logFont.lfHeight = Scaled(kFontHeight);
     logFont.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(logFont.lfFaceName, kFontFace, LF_FACESIZE);
+    std::memcpy(logFont.lfFaceName, kFontFace, sizeof kFontFace);
     return CreateFontIndirectA(&logFont);
 }
 
