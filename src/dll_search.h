@@ -5,7 +5,19 @@
 // inside it.
 #pragma once
 
+#include <windows.h>
+
 // Restricts the DLL search to the system folder. Windows 7 without its
 // update lacks SetDefaultDllDirectories: there, only the current folder is
 // taken out of the search.
 void RestrictDllSearch();
+
+// A function that older Windows may lack, found in a DLL already loaded (or
+// loaded from the system folder) at run time, so that the program still
+// starts where it is missing; null there.
+template <typename Function> Function FindFunction(HMODULE module, const char* name)
+{
+    return module
+        ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+        : nullptr;
+}

@@ -20,6 +20,7 @@
 #include <shellapi.h>
 
 #include "commands/current_command.h"
+#include "dll_search.h"
 #include "popup_state.h"
 #include "table/shortcut_table.h"
 
@@ -75,8 +76,8 @@ void MinimizeAllWindows()
     // From the system folder only; where it is missing (no desktop window
     // manager), nothing is cloaked.
     const HMODULE dwm = LoadLibraryExA("dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    const auto windowAttribute = reinterpret_cast<WindowAttributeFunction>(
-        reinterpret_cast<void*>(dwm ? GetProcAddress(dwm, "DwmGetWindowAttribute") : nullptr));
+    const auto windowAttribute =
+        FindFunction<WindowAttributeFunction>(dwm, "DwmGetWindowAttribute");
     ANIMATIONINFO animation = {};
     animation.cbSize = sizeof animation;
     const bool read = gAnimationSetting(SPI_GETANIMATION, sizeof animation, &animation, 0);

@@ -16,6 +16,7 @@
 #include "commands/command_text.h"
 #include "commands/current_command.h"
 #include "commands/resolve_key.h"
+#include "dll_search.h"
 #include "popup_state.h"
 #include "table/link_watch.h"
 
@@ -39,13 +40,10 @@ constexpr DWORD kPopupStyle = WS_POPUPWINDOW;
 constexpr DWORD kPopupExStyle = WS_EX_TOOLWINDOW;
 constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | ES_UPPERCASE;
 
-// GetDpiForWindow and AdjustWindowRectExForDpi came with Windows 10 (1607):
-// they are looked up at run time, so that the program still starts where
-// they are missing.
+// GetDpiForWindow and AdjustWindowRectExForDpi came with Windows 10 (1607).
 template <typename Function> Function User32Function(const char* name)
 {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+    return FindFunction<Function>(GetModuleHandleA("user32.dll"), name);
 }
 
 // A size of the design at the popup's DPI.
