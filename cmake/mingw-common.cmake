@@ -36,6 +36,13 @@ string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT
 if(KERROW_MINGW_TRIPLET MATCHES "^x86_64")
   string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " -Wl,--high-entropy-va")
 endif()
+
+# Every section starts at a page boundary in the file, as it does in memory.
+# Windows shares an image's pages with its file either way; Wine maps a
+# section from the file only where the two line up, and otherwise reads it
+# into private pages of every process: the whole program, code included,
+# would count as its private memory.
+string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " -Wl,--file-alignment,4096")
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s -Wl,--gc-sections")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)

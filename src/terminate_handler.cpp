@@ -1,23 +1,58 @@
-// Replaces the C++ library's verbose terminate handler in kerrow.exe. Only
-// running out of memory can throw there, and the popup has no console to
-// print to: it ends at once, with no message. Not through std::abort, which
-// in the system's C runtime shows a "Runtime error" box in a program without
-// a console. The verbose handler would also bring the library's name
-// demangler in, which makes the executable some 40% bigger. The file is a
-// source of the executable itself, not of a library: the linker takes an
-// object out of a library only for a name still missing, and nothing asks
-// for this one before the C++ library, which has its own, is searched.
+// How kerrow.exe ends when the C++ library cannot go on: at once, with no
+// message. Only running out of memory (or a string past the library's
+// largest) gets here, nothing catches it, and the popup has no console to
+// print to. Not through std::abort, which in the system's C runtime shows a
+// "Runtime error" box in a program without a console.
+//
+// These replace the library's own: its verbose terminate handler, and the
+// helpers its string and allocator code call to throw. The verbose handler
+// would bring the library's name demangler in; the throwing helpers bring
+// the exception classes, and with them a second, reference-counted string
+// implementation for their messages and the library's random device: some
+// 40 KiB of a program that can only end there anyway. What the user sees is
+// the same as before: a throw that nothing catches ended in the terminate
+// handler. The file is a source of the executable itself, not of a library:
+// the linker takes an object out of a library only for a name still missing,
+// and nothing asks for these before the C++ library, which has its own, is
+// searched. Should the library ever ask for a helper not here, its own
+// object comes in and the link fails on the names defined twice.
 #include <cstdlib>
 
 namespace {
 
 constexpr int kExitTerminated = 3;  // what abort would have given
 
+[[noreturn]] void EndAtOnce()
+{
+    std::_Exit(kExitTerminated);
+}
+
 }  // namespace
 
 namespace __gnu_cxx {               // NOLINT(bugprone-reserved-identifier)
 void __verbose_terminate_handler()  // NOLINT(bugprone-reserved-identifier)
 {
-    std::_Exit(kExitTerminated);
+    EndAtOnce();
 }
 }  // namespace __gnu_cxx
+
+// NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl58-cpp)
+namespace std {
+void __throw_bad_alloc()
+{
+    EndAtOnce();
+}
+void __throw_length_error(const char*)
+{
+    EndAtOnce();
+}
+void __throw_logic_error(const char*)
+{
+    EndAtOnce();
+}
+void __throw_out_of_range_fmt(const char*, ...)
+{
+    EndAtOnce();
+}
+}  // namespace std
+// NOLINTEND(bugprone-reserved-identifier,cert-dcl58-cpp)

@@ -7,7 +7,9 @@
 # every protection Windows offers a PE file: address-space layout
 # randomisation (dynamic base, relocations kept), DEP (NX compatible),
 # high-entropy addresses on x86_64, terminal-server aware, and no section both
-# writable and executable. Their resources hold a version naming Kerrow and
+# writable and executable. Their sections start at page boundaries in the
+# file, so that Wine maps them from it instead of copying them into private
+# memory. Their resources hold a version naming Kerrow and
 # a well-formed manifest, and kerrow.exe its icon at 16, 32 and 48 pixels.
 # Usage: files_test.sh OBJDUMP EXE...
 set -uo pipefail
@@ -24,6 +26,8 @@ for exe in "$@"; do
   grep -q 'file format pei-x86-64' <<<"$headers" && required+=" HIGH_ENTROPY_VA"
   for flag in $required; do grep -qw "$flag" <<<"$flags" || fail "$exe lacks $flag"; done
   grep -q '^Time/Date[[:space:]]*Thu Jan  1 00:00:00 1970$' <<<"$headers" || fail "$exe carries a time stamp"
+  [ "$(sed -n 's/^FileAlignment[[:space:]]*//p' <<<"$headers")" = "$(sed -n 's/^SectionAlignment[[:space:]]*//p' <<<"$headers")" ] ||
+    fail "$exe: its sections are not page-aligned in the file"
   grep -Eq '^Entry 5 [0-9a-f]+ 0*[1-9a-f][0-9a-f]* Base Relocation' <<<"$headers" || fail "$exe has no relocations"
   # objdump -h says CODE for an executable section and READONLY when it is not writable.
   "$objdump" -h "$exe" | awk '/^ *[0-9]+ /{s=$2} /CODE/ && !/READONLY/{print "FAIL: writable code: " s; n++} END{exit n}' || status=1
