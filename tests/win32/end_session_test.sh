@@ -2,10 +2,9 @@
 # #shutdown and #reboot end every program of the Windows session they run in,
 # so they run only in a Wine prefix made here and removed after, beside a
 # Kerrow of that prefix, which they must end while this script, on the host,
-# goes on. Wine restarts
-# a prefix by starting it up again, which runs its RunOnce entries (as does
-# the next start of a prefix that was shut down): the recorder, put there,
-# tells a restart from a shutdown.
+# goes on. Wine restarts a prefix by starting it up again, which runs its
+# RunOnce entries (as does the next start of a prefix that was shut down):
+# the recorder, put there, tells a restart from a shutdown.
 # Usage: end_session_test.sh KERROW.EXE RECORDER.EXE
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/wine-session.sh" || exit 1

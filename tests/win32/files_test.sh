@@ -9,8 +9,8 @@
 # high-entropy addresses on x86_64, terminal-server aware, and no section both
 # writable and executable. Their sections start at page boundaries in the
 # file, so that Wine maps them from it instead of copying them into private
-# memory. Their resources hold a version naming Kerrow and
-# a well-formed manifest, and kerrow.exe its icon at 16, 32 and 48 pixels.
+# memory. Their resources hold a version naming Kerrow and a well-formed
+# manifest, and kerrow.exe its icon at 16, 32 and 48 pixels.
 # Usage: files_test.sh OBJDUMP EXE...
 set -uo pipefail
 objdump=$1
