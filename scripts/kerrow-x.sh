@@ -14,6 +14,8 @@
 #   kerrow_show          Alt+Space, and the popup has the keys
 #   kerrow_first_show PID  the same just after Kerrow (process PID) started
 #   kerrow_type KEYS CONDITION...  types into the box, waits for CONDITION
+#   kerrow_drag X Y, kerrow_at X Y  moves the popup, and where it is
+#   kerrow_saved_place FILE  the place a Kerrow.ini holds
 #   wine_desktop, wine_desktop_focused, wine_keep_desktop, wine_geometry,
 #   wine_x_focus_is      Wine's windows
 #   recorder_ran LOG N   the recorder that stands in for launched programs
@@ -93,10 +95,13 @@ kerrow_show() { xdotool key alt+space && wait_for kerrow_focused; }
 # kerrow_first_show PID: Kerrow takes Alt+Space only once it has registered
 # it, some time after its start: gives the desktop the X focus once (keys
 # reach Wine only through it), then presses Alt+Space until the popup has
-# the focus, as long as Kerrow (process PID) runs.
+# the focus, as long as Kerrow (process PID) runs. KERROW_X_NO_DESKTOP=1:
+# Wine runs without a desktop window (and moves the X focus itself).
 kerrow_first_show() {
-  wait_for xdotool search --name 'Wine desktop'
-  xdotool windowfocus --sync "$(wine_desktop)"
+  if [ -z "${KERROW_X_NO_DESKTOP:-}" ]; then
+    wait_for xdotool search --name 'Wine desktop'
+    xdotool windowfocus --sync "$(wine_desktop)"
+  fi
   local try
   for try in $(seq "$KERROW_X_DEADLINE"); do
     ! wine_process_ended "$1" || fail "Kerrow ended at start"
@@ -133,3 +138,28 @@ wine_private_kib() { sed -n 's/^RssAnon:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$
 
 # wine_path PATH: the Windows name of a Linux path (the root is drive Z:).
 wine_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# kerrow_saved_place FILE: "X,Y SHOW" of the placement record in a
+# Kerrow.ini: the left and top edge and the show command (0: hidden).
+kerrow_saved_place() {
+  local hex
+  hex=$(sed -n 's/^Placement=//p' "$1" | tr -d '\r')
+  [ ${#hex} -eq 90 ] || return 1 # 44 bytes and the checksum
+  field() {
+    local at=$(($1 * 8)) v
+    v=$((16#${hex:at+6:2}${hex:at+4:2}${hex:at+2:2}${hex:at:2}))
+    echo $((v >= 2147483648 ? v - 4294967296 : v))
+  }
+  echo "$(field 7),$(field 8) $(field 2)"
+}
+
+# kerrow_drag X Y: drags the shown popup by its icon towards a left and top
+# edge of X,Y (the pointer cannot leave the screen); kerrow_at X Y: the
+# popup is shown with its left and top edge there.
+kerrow_drag() {
+  wine_geometry "$(kerrow_popup)" || fail "no popup to drag"
+  local toX=$(($1 + 9 < 0 ? 0 : $1 + 9)) toY=$(($2 + 9 < 0 ? 0 : $2 + 9))
+  xdotool mousemove $((X + 9)) $((Y + 9)) mousedown 1 mousemove "$toX" "$toY" mousemove "$toX" "$toY" \
+    mouseup 1
+}
+kerrow_at() { wine_geometry "$(kerrow_popup)" && [ "$X,$Y" = "$1,$2" ]; }

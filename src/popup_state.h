@@ -1,7 +1,6 @@
-// The popup's process-wide record: its windows, its font and DPI, the bounds its
-// position is clamped to and the watch on the program's directory. It sits
-// below the window code, the commands and the table, which all read it, and
-// includes none of them.
+// The popup's process-wide record: its windows, its font and DPI, and the
+// watch on the program's directory. It sits below the window code, the
+// commands and the table, which all read it, and includes none of them.
 #pragma once
 
 #include <windows.h>
@@ -16,10 +15,6 @@ struct PopupState {
     // The DPI of the screen the popup stands on: its sizes, the icon's and
     // the font's are its 96-DPI design scaled by it.
     int dpi = USER_DEFAULT_SCREEN_DPI;
-    // Largest left and top edge that keep the popup on the screen: 0 until
-    // the popup is created and they are measured.
-    int maxX = 0;
-    int maxY = 0;
     HANDLE linkChangeWatch = INVALID_HANDLE_VALUE;
 };
 

@@ -1,12 +1,16 @@
 // ShellExecuteA is given the command's own folder as working directory, cut
 // after the last backslash so that "C:\" stays a root; a command without a
 // backslash (a name the shell finds on the path, a URL) passes itself, which
-// the shell tolerates. Its result is not looked at: the launcher is silent.
+// the shell tolerates. The popup is its owner window, so that the program
+// started opens on the popup's monitor. Its result is not looked at: the
+// launcher is silent.
 //
 // #shutdown and #reboot need SeShutdownPrivilege, which a process token holds
 // but has disabled: it is switched on just around ExitWindowsEx. Both are
 // forced (programs are not asked to save) and logged as planned; #shutdown
-// turns the power off, which EWX_SHUTDOWN alone does not.
+// turns the power off, which EWX_SHUTDOWN alone does not. A forced end sends
+// Kerrow no end-of-session message: the popup's place is saved first, as
+// hidden, so that the next session does not start with the popup shown.
 //
 // #closeall minimizes what a user sees as programs: visible windows that are
 // no tool window, have no owner (a dialog goes with its owner), are not the
@@ -21,6 +25,7 @@
 
 #include "commands/current_command.h"
 #include "dll_search.h"
+#include "placement.h"
 #include "popup_state.h"
 #include "table/shortcut_table.h"
 
@@ -40,6 +45,7 @@ using WindowAttributeFunction = decltype(&DwmGetWindowAttribute);
 
 void EndSession(UINT flags)
 {
+    SavePlacement(true);
     SetShutdownPrivilege(true);
     ExitWindowsEx(flags | EWX_FORCE, kPlannedReason);
     SetShutdownPrivilege(false);
@@ -131,7 +137,8 @@ void RunCurrentCommand()
     }
     char directory[kCommandBufferSize];
     WorkingDirectoryOf(command, directory);
-    ShellExecuteA(nullptr, nullptr, command, gCurrentCommand.arguments, directory, SW_SHOWNORMAL);
+    ShellExecuteA(gPopupState.popup, nullptr, command, gCurrentCommand.arguments, directory,
+                  SW_SHOWNORMAL);
 }
 
 bool SetShutdownPrivilege(bool enable)

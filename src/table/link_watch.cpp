@@ -4,8 +4,11 @@
 // not a last write. The directory is taken with the wide functions, since an
 // "A" path turns a folder name outside the ANSI code page into question
 // marks and the watch would never start. It is only ever polled with a zero
-// time-out, from the popup's show and hide handling, and re-armed after each
-// reload: the launcher never blocks on it and never asks which file changed.
+// time-out, from the popup's show and hide handling: the launcher never
+// blocks on it and never asks which file changed. It is re-armed before
+// link.dat is read, so that a save during the read fires it again: Windows
+// records a change that comes while the watch is still signalled, but Wine
+// drops it.
 #include "table/link_watch.h"
 
 #include <windows.h>
@@ -34,8 +37,8 @@ void RefreshIfChanged()
         return;
     if (WaitForSingleObject(watch, 0) != WAIT_OBJECT_0)
         return;
-    LoadLinkFile();
     FindNextChangeNotification(watch);
+    LoadLinkFile();
 }
 
 void CloseLinkChangeWatch()

@@ -8,7 +8,7 @@
 // reloaded, silently.
 void StartLinkChangeWatch();
 
-// Reloads link.dat when the watch has fired, and re-arms it. Does nothing
+// Re-arms the watch when it has fired, and reloads link.dat. Does nothing
 // while the watch is invalid or quiet.
 void RefreshIfChanged();
 

@@ -25,6 +25,17 @@ bool IsEditKeyDown(const MSG& message)
          (message.message == WM_SYSKEYDOWN && message.wParam == VK_MENU));
 }
 
+// A fast typist presses Alt+Space and types the key before letting go of
+// Alt: the letters then come as system characters, which the box would
+// refuse with a beep (and the system take as menu mnemonics). A character
+// typed into the box with Alt held goes in as if Alt were up; system keys
+// that make no character (Alt+F4, Alt+Tab) keep their meaning.
+bool IsSystemCharacterForBox(const MSG& message)
+{
+    return message.hwnd == gPopupState.edit && message.message == WM_SYSCHAR &&
+        message.wParam >= ' ';
+}
+
 }  // namespace
 
 bool HandleEditKey(WPARAM virtualKey)
@@ -49,6 +60,12 @@ void ProcessMessage(const MSG& message)
 {
     if (IsEditKeyDown(message) && HandleEditKey(message.wParam))
         return;
+    if (IsSystemCharacterForBox(message)) {
+        MSG character = message;
+        character.message = WM_CHAR;
+        DispatchMessageA(&character);
+        return;
+    }
     TranslateMessage(&message);
     DispatchMessageA(&message);
 }

@@ -1,15 +1,18 @@
 // The popup is a topmost tool window without a caption: every point of it
-// answers HTCAPTION, so it is dragged by its icon or its border, and every
-// proposed position is clamped to the screen, measured again whenever the
-// display changes (a resolution change, docking or undocking). Showing
-// and hiding both empty the input box and poll the change watch, so a
-// changed link.dat is read before anything can be typed. Losing the
-// activation to another program hides it.
+// answers HTCAPTION, so it is dragged by its icon or its border. Every
+// proposed position is clamped to the monitor nearest to the popup's
+// proposed rectangle, so that it stays wholly on the monitor the user put it
+// on, whichever that is and wherever it lies (left of or above the primary
+// one, too); a display change clamps it again. Showing and hiding both empty
+// the input box and poll the change watch, so a changed link.dat is read
+// before anything can be typed. Losing the activation to another program
+// hides it; the end of the session saves its place, as a close does.
 #include "ui/popup.h"
 
 #include <imm.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -17,6 +20,7 @@
 #include "commands/current_command.h"
 #include "commands/resolve_key.h"
 #include "dll_search.h"
+#include "placement.h"
 #include "popup_state.h"
 #include "table/link_watch.h"
 
@@ -24,9 +28,6 @@ namespace {
 
 constexpr int kHotKeyId = 0;
 constexpr const char* kPopupTitle = "Kerrow by Pellam";
-constexpr const char* kSettingsSection = "Window";
-constexpr const char* kSettingsKey = "Placement";
-constexpr const char* kSettingsPath = ".\\Kerrow.ini";  // in the current directory
 
 // The popup's design at 96 DPI; at another DPI each size is scaled by it.
 constexpr int kDesignDpi = USER_DEFAULT_SCREEN_DPI;
@@ -46,10 +47,10 @@ template <typename Function> Function User32Function(const char* name)
     return FindFunction<Function>(GetModuleHandleA("user32.dll"), name);
 }
 
-// A size of the design at the popup's DPI.
-int Scaled(int value)
+// A size of the design at a DPI.
+int Scaled(int value, int dpi)
 {
-    return MulDiv(value, gPopupState.dpi, kDesignDpi);
+    return MulDiv(value, dpi, kDesignDpi);
 }
 
 // The DPI of the screen the popup stands on. Before Windows 10 the system's
@@ -65,86 +66,92 @@ int DpiOf(HWND window)
     return dpi > 0 ? dpi : kDesignDpi;  // never a popup of no size
 }
 
-// Keeps a proposed left and top edge on the screen.
-void ClampPosition(int& x, int& y)
+// The whole area of the monitor nearest to a rectangle: the one it stands
+// on, or the one it is closest to when it lies outside every monitor (a
+// monitor since taken away).
+bool MonitorAreaNearest(const RECT& place, RECT& area)
 {
-    if (x < 0)
-        x = 0;
-    if (y < 0)
-        y = 0;
-    if (x > gPopupState.maxX)
-        x = gPopupState.maxX;
-    if (y > gPopupState.maxY)
-        y = gPopupState.maxY;
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(MonitorFromRect(&place, MONITOR_DEFAULTTONEAREST), &info))
+        return false;
+    area = info.rcMonitor;
+    return true;
 }
 
-// The largest left and top edge that keep a popup of this size on the
-// screen.
-void MeasurePositionBounds(SIZE size)
+// Keeps a popup of this size, its left and top edge at x and y, wholly on
+// the monitor nearest to it.
+void ClampPosition(int& x, int& y, SIZE size)
 {
-    gPopupState.maxX = GetSystemMetrics(SM_CXSCREEN) - size.cx;
-    gPopupState.maxY = GetSystemMetrics(SM_CYSCREEN) - size.cy;
+    RECT area;
+    if (!MonitorAreaNearest({x, y, x + size.cx, y + size.cy}, area))
+        return;
+    x = std::min(std::max(x, static_cast<int>(area.left)), static_cast<int>(area.right - size.cx));
+    y = std::min(std::max(y, static_cast<int>(area.top)), static_cast<int>(area.bottom - size.cy));
 }
 
-// The popup's outer size around its client area, at its DPI.
-SIZE PopupFrameSize()
+SIZE SizeOf(const RECT& rect)
 {
-    RECT frame = {0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// The popup's outer size around its client area at a DPI.
+SIZE PopupFrameSize(int dpi)
+{
+    RECT frame = {0, 0, Scaled(kClientWidth, dpi), Scaled(kClientHeight, dpi)};
     const auto adjustForDpi =
         User32Function<decltype(&AdjustWindowRectExForDpi)>("AdjustWindowRectExForDpi");
     if (adjustForDpi)
-        adjustForDpi(&frame, kPopupStyle, FALSE, kPopupExStyle, gPopupState.dpi);
+        adjustForDpi(&frame, kPopupStyle, FALSE, kPopupExStyle, static_cast<UINT>(dpi));
     else
         AdjustWindowRectEx(&frame, kPopupStyle, FALSE, kPopupExStyle);
-    return {frame.right - frame.left, frame.bottom - frame.top};
+    return SizeOf(frame);
 }
 
-// Gives the popup its size and keeps it where it stands, on the screen as
-// measured now: the clamp that every move goes through does the rest.
-void FitToScreen(HWND window, SIZE size)
+// Moves the popup to a place and size; the clamp that every move goes
+// through keeps it on a monitor.
+void MovePopup(HWND window, POINT at, SIZE size)
 {
-    MeasurePositionBounds(size);
-    RECT place;
-    GetWindowRect(window, &place);
-    SetWindowPos(window, nullptr, place.left, place.top, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HFONT CreatePopupFont()
 {
     LOGFONTA logFont = {};
-    logFont.lfHeight = Scaled(kFontHeight);
+    logFont.lfHeight = Scaled(kFontHeight, gPopupState.dpi);
     logFont.lfCharSet = DEFAULT_CHARSET;
     std::memcpy(logFont.lfFaceName, kFontFace, sizeof kFontFace);
     return CreateFontIndirectA(&logFont);
 }
 
-// Lays the popup out for a DPI: its size, the input box's place and font.
-// The font it had is released once the box has the new one; without a font
-// the box keeps the system's.
-void ApplyDpi(HWND window, int dpi)
+// Lays the popup out for a DPI, its left and top edge at a place: its size,
+// the input box's place and font. The font it had is released once the box
+// has the new one; without a font the box keeps the system's.
+void ApplyDpi(HWND window, int dpi, POINT at)
 {
     gPopupState.dpi = dpi;
     const HFONT font = CreatePopupFont();
-    const int iconSize = Scaled(kIconSize);
-    SetWindowPos(gPopupState.edit, nullptr, iconSize, 0, Scaled(kClientWidth) - iconSize,
-                 Scaled(kClientHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+    const int iconSize = Scaled(kIconSize, dpi);
+    SetWindowPos(gPopupState.edit, nullptr, iconSize, 0, Scaled(kClientWidth, dpi) - iconSize,
+                 Scaled(kClientHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageA(gPopupState.edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (gPopupState.font)
         DeleteObject(gPopupState.font);
     gPopupState.font = font;
-    FitToScreen(window, PopupFrameSize());
+    MovePopup(window, at, PopupFrameSize(dpi));
 }
 
 // A record from the settings file is taken for its position and whether the
 // popup was shown; its size is the popup's own, and a minimized or maximized
-// state would leave the popup lost or covering the screen.
+// state would leave the popup lost or covering the screen. A place on a
+// monitor no longer attached comes back onto the nearest one. The popup is
+// a tool window: the record's coordinates are screen coordinates.
 void ApplyPlacement(WINDOWPLACEMENT& placement, SIZE size)
 {
     RECT& normal = placement.rcNormalPosition;
     int x = normal.left;
     int y = normal.top;
-    ClampPosition(x, y);
+    ClampPosition(x, y, size);
     normal = {x, y, x + size.cx, y + size.cy};
     placement.length = sizeof placement;
     placement.flags = 0;
@@ -162,7 +169,7 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA& create)
     if (!gPopupState.edit)
         return -1;
     SendMessageA(gPopupState.edit, EM_LIMITTEXT, kInputBoxLength, 0);
-    ApplyDpi(window, DpiOf(window));
+    ApplyDpi(window, DpiOf(window), {create.x, create.y});
     return 0;
 }
 
@@ -171,8 +178,8 @@ void OnPaint(HWND window)
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
     if (gCurrentCommand.icon)
-        DrawIconEx(paint.hdc, 0, 0, gCurrentCommand.icon, Scaled(kIconSize), Scaled(kIconSize), 0,
-                   nullptr, DI_NORMAL);
+        DrawIconEx(paint.hdc, 0, 0, gCurrentCommand.icon, Scaled(kIconSize, gPopupState.dpi),
+                   Scaled(kIconSize, gPopupState.dpi), 0, nullptr, DI_NORMAL);
     EndPaint(window, &paint);
 }
 
@@ -180,11 +187,7 @@ void OnPaint(HWND window)
 // in that order.
 void OnClose(HWND window)
 {
-    WINDOWPLACEMENT placement = {};
-    placement.length = sizeof placement;
-    if (GetWindowPlacement(window, &placement))
-        WritePrivateProfileStructA(kSettingsSection, kSettingsKey, &placement, sizeof placement,
-                                   kSettingsPath);
+    SavePlacement(false);
     CloseLinkChangeWatch();
     UnregisterHotKey(window, kHotKeyId);
     DestroyWindow(window);
@@ -204,25 +207,36 @@ void OnActivateApp(HWND window, bool active)
         ShowWindow(window, SW_HIDE);
 }
 
-void OnWindowPosChanging(WINDOWPOS& position)
+// A move is kept on the monitor nearest to where it would put the popup;
+// a change that does not move it is left alone.
+void OnWindowPosChanging(HWND window, WINDOWPOS& position)
 {
-    ClampPosition(position.x, position.y);
+    if (position.flags & SWP_NOMOVE)
+        return;
+    SIZE size = {position.cx, position.cy};
+    if (position.flags & SWP_NOSIZE) {
+        RECT place;
+        GetWindowRect(window, &place);
+        size = SizeOf(place);
+    }
+    ClampPosition(position.x, position.y, size);
 }
 
-// The screen changed size (a resolution change, docking or undocking): the
-// popup is moved back onto it.
+// A monitor was added or taken away, or its resolution changed: the popup
+// is moved back onto the monitor nearest to it.
 void OnDisplayChange(HWND window)
 {
     RECT place;
     GetWindowRect(window, &place);
-    FitToScreen(window, {place.right - place.left, place.bottom - place.top});
+    MovePopup(window, {place.left, place.top}, SizeOf(place));
 }
 
-// The screen's scale changed: the popup takes the new layout where it
-// stands, not the place the system suggests.
-void OnDpiChanged(HWND window, WPARAM dpi)
+// The popup moved onto a monitor of another scale, or the scale changed:
+// it takes the place the system suggests (under the cursor during a drag),
+// at its own size for the new DPI, which WM_GETDPISCALEDSIZE already told.
+void OnDpiChanged(HWND window, WPARAM dpi, const RECT& suggested)
 {
-    ApplyDpi(window, HIWORD(dpi));
+    ApplyDpi(window, HIWORD(dpi), {suggested.left, suggested.top});
 }
 
 // The popup has no menu to reach by keyboard. Windows opens the system menu
@@ -247,12 +261,19 @@ void OnCommand(HWND window, int controlId, int notificationCode)
     InvalidateRect(window, nullptr, TRUE);
 }
 
+// The hot key gives this program the right to take the foreground, but the
+// system may still refuse it (another program's menu or drag is in
+// progress, the desktop is locked). Shown without the activation the popup
+// would never hide on losing it: it is hidden again at once.
 void OnHotKey(WPARAM id)
 {
     if (id != kHotKeyId)
         return;
     ShowWindow(gPopupState.popup, SW_SHOWNORMAL);
-    SetForegroundWindow(gPopupState.popup);
+    if (!SetForegroundWindow(gPopupState.popup) || GetForegroundWindow() != gPopupState.popup) {
+        ShowWindow(gPopupState.popup, SW_HIDE);
+        return;
+    }
     SetFocus(gPopupState.edit);
 }
 
@@ -279,16 +300,26 @@ LRESULT CALLBACK PopupWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_ACTIVATEAPP:
         OnActivateApp(window, wParam != FALSE);
         return DefWindowProcA(window, message, wParam, lParam);
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // The process is ended once this returns: no close handling follows.
+        if (wParam)
+            SavePlacement(false);
+        return 0;
     case WM_WINDOWPOSCHANGING:
-        OnWindowPosChanging(*reinterpret_cast<WINDOWPOS*>(lParam));
+        OnWindowPosChanging(window, *reinterpret_cast<WINDOWPOS*>(lParam));
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_NCHITTEST:
         return HTCAPTION;
     case WM_DISPLAYCHANGE:
         OnDisplayChange(window);
         return 0;
+    case WM_GETDPISCALEDSIZE:
+        *reinterpret_cast<SIZE*>(lParam) = PopupFrameSize(static_cast<int>(wParam));
+        return TRUE;
     case WM_DPICHANGED:
-        OnDpiChanged(window, wParam);
+        OnDpiChanged(window, wParam, *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_SYSCOMMAND:
         return OnSysCommand(window, wParam, lParam);
@@ -317,15 +348,19 @@ void RegisterPopupClass(HINSTANCE instance)
     RegisterClassA(&windowClass);
 }
 
-// Hidden, touching the bottom-right corner of the screen, with its input box.
-// It is made at its 96-DPI size, then laid out for its screen's DPI.
+// Hidden, touching the bottom-right corner of the primary monitor, with its
+// input box. It is made at its 96-DPI size, then laid out for its monitor's
+// DPI where it stands.
 bool CreatePopup(HINSTANCE instance)
 {
-    const SIZE size = PopupFrameSize();
-    MeasurePositionBounds(size);
-    gPopupState.popup = CreateWindowExA(kPopupExStyle | WS_EX_TOPMOST, kPopupClassName, kPopupTitle,
-                                        kPopupStyle, gPopupState.maxX, gPopupState.maxY, size.cx,
-                                        size.cy, nullptr, nullptr, instance, nullptr);
+    const SIZE size = PopupFrameSize(kDesignDpi);
+    MONITORINFO primary = {};
+    primary.cbSize = sizeof primary;
+    GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary);
+    gPopupState.popup =
+        CreateWindowExA(kPopupExStyle | WS_EX_TOPMOST, kPopupClassName, kPopupTitle, kPopupStyle,
+                        primary.rcMonitor.right - size.cx, primary.rcMonitor.bottom - size.cy,
+                        size.cx, size.cy, nullptr, nullptr, instance, nullptr);
     return gPopupState.popup != nullptr;
 }
 
@@ -333,9 +368,10 @@ bool CreatePopup(HINSTANCE instance)
 void RestorePlacement()
 {
     WINDOWPLACEMENT placement = {};
-    if (GetPrivateProfileStructA(kSettingsSection, kSettingsKey, &placement, sizeof placement,
-                                 kSettingsPath))
-        ApplyPlacement(placement, PopupFrameSize());
+    RECT place;
+    GetWindowRect(gPopupState.popup, &place);
+    if (ReadSavedPlacement(placement))
+        ApplyPlacement(placement, SizeOf(place));
     else
         ShowWindow(gPopupState.popup, SW_HIDE);
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A person's use of the real kerrow.exe in the Wine desktop, through real X
-# input: Alt+Space, typing and the icon it shows, Enter, Escape, clicking
-# another program, a link.dat saved while hidden, dragging, #exit and the
-# place it saves, a second copy, and kerrow-check beside it. Uses the session
+# input: Alt+Space, typing (with Alt still held, too) and the icon it shows,
+# Enter, Escape, clicking another program, a link.dat saved while hidden,
+# dragging, #exit and the place it saves, a second copy, and kerrow-check
+# beside it. Uses the session
 # of scripts/wine-session.sh (its own where none runs) and the X helpers of
 # scripts/kerrow-x.sh.
 # Usage: use.sh KERROW.EXE RECORDER.EXE KERROW-CHECK.EXE
@@ -18,7 +19,6 @@ mkdir "$dir/bin" "$home" && cp "$1" "$home/" && cp "$2" "$dir/bin/"
 export KERROW_RECORDER_LOG=$(wine_path "$dir/recorder.log")
 recorder=$(wine_path "$dir/bin/recorder.exe")
 start() { (cd "$home" && exec wine kerrow.exe </dev/null >>"$dir/wine.log" 2>&1) & }
-at() { wine_geometry "$(kerrow_popup)" && [ "$X,$Y" = "$1,$2" ]; }
 # launched N ARGS: the Nth start of the recorder was in its folder, shown
 # normally (SW_SHOWNORMAL), with ARGS.
 launched() {
@@ -54,9 +54,10 @@ wait_for kerrow_hidden
 # Saved as many editors do: written elsewhere, then renamed into place.
 printf '%s\n' "new	$recorder	new" "bye	#exit" "emp	#empty" >"$dir/link.new"
 mv "$dir/link.new" "$home/link.dat"
-kerrow_show
+# A fast typist types the key before letting go of Alt.
+xdotool keydown alt key space && wait_for kerrow_focused
 kerrow_type new kerrow_icon_painted
-xdotool key Return
+xdotool keyup alt key Return
 launched 2 ' new'
 ! trash_empty || fail "no file in the recycle bin"
 kerrow_type emp kerrow_icon_painted
@@ -77,7 +78,7 @@ wine_geometry "$(kerrow_popup)" && place=$X,$Y && [ "$place" != "$corner" ] || f
 xdotool key Return
 ended_with $kerrow 0
 start && kerrow=$!
-wait_for at "${place%,*}" "${place#*,}"
+wait_for kerrow_at "${place%,*}" "${place#*,}"
 start
 ended_with $! 1
 (cd "$home" && wine "$3" </dev/null >/dev/null 2>"$dir/check.err") && grep -q 'Kerrow is running' "$dir/check.err" ||

@@ -6,6 +6,9 @@
 //   recorder --run VALUE  runs VALUE as Enter runs a resolved command
 //   recorder --hold       holds Kerrow's hot key, records as above once it
 //                         does, and waits until it is ended
+//   recorder --redisplay  has Wine read the monitors again, as after a
+//                         monitor is taken away: every window gets
+//                         WM_DISPLAYCHANGE
 #include <windows.h>
 
 #include <cstdio>
@@ -23,6 +26,8 @@ int main(int argc, char** argv)
         RunCurrentCommand();
         return 0;
     }
+    if (argc == 2 && std::strcmp(argv[1], "--redisplay") == 0)
+        return ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr);
     const bool hold = argc == 2 && std::strcmp(argv[1], "--hold") == 0;
     if (hold && !RegisterHotKey(nullptr, 0, kHotKeyModifiers, kHotKeyVirtualKey))
         return 1;

@@ -148,9 +148,10 @@ TEST_F(PopupTest, APlacementIsKeptOnTheScreen)
 }
 
 // As the screen changes scale, or size (DPI 0: it shrinks to 800x600, a
-// resolution change), the popup is laid out anew where it stands, kept on the
-// screen, with the input box's place and font scaled and the font before
-// released; moves stay on the screen as it is.
+// resolution change), the popup is laid out anew, with the input box's place
+// and font scaled and the font before released: at a new scale where the
+// system suggests, at the size it was told beforehand; at a new size where it
+// stands; on the screen either way.
 TEST_F(PopupTest, AsTheScreenChangesThePopupIsLaidOutAnewAndStaysOnIt)
 {
     DEVMODEA smaller = {};
@@ -158,22 +159,28 @@ TEST_F(PopupTest, AsTheScreenChangesThePopupIsLaidOutAnewAndStaysOnIt)
     smaller.dmPelsWidth = 800;
     smaller.dmPelsHeight = 600;
     smaller.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    // DPI, where the popup stands; its client area, the box's left and right
-    // edge and height, the font's height.
+    // DPI, where the system suggests (or where the popup stands); its client
+    // area, the box's left and right edge and height, the font's height.
     const std::tuple<int, POINT, const char*> rows[] = {
         {144, {200, 100}, "108x24 24..108x24 21"}, {192, {5000, 5000}, "144x32 32..144x32 28"},
         {96, {200, 100}, "72x16 16..72x16 14"},    {0, {5000, 5000}, "72x16 16..72x16 14"},
         {96, {5000, 5000}, "72x16 16..72x16 14"},
     };
     for (const auto& [dpi, at, layout] : rows) {
-        SetWindowPos(gPopupState.popup, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        const POINT stands = dpi ? POINT{10, 10} : at;
+        SetWindowPos(gPopupState.popup, nullptr, stands.x, stands.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER);
         const HFONT before = gPopupState.font;
-        RECT suggested = {0, 0, 1, 1}, area, box, frame;
-        if (dpi)
+        RECT suggested = {at.x, at.y, at.x + 1, at.y + 1}, area, box, frame;
+        SIZE told = {};
+        if (dpi) {
+            SendMessageA(gPopupState.popup, WM_GETDPISCALEDSIZE, dpi,
+                         reinterpret_cast<LPARAM>(&told));
             SendMessageA(gPopupState.popup, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                          reinterpret_cast<LPARAM>(&suggested));
-        else
+        } else {
             ASSERT_EQ(ChangeDisplaySettingsExA(nullptr, &smaller, nullptr, 0, nullptr), 0);
+        }
         GetClientRect(gPopupState.popup, &area);
         GetWindowRect(gPopupState.edit, &box);
         MapWindowPoints(nullptr, gPopupState.popup, reinterpret_cast<POINT*>(&box), 2);
@@ -187,11 +194,40 @@ TEST_F(PopupTest, AsTheScreenChangesThePopupIsLaidOutAnewAndStaysOnIt)
         EXPECT_EQ(laidOut.str(), layout) << dpi;
         EXPECT_EQ(GetObjectType(before) == 0, dpi != 0) << dpi << ": the font before";
         const LONG width = frame.right - frame.left, height = frame.bottom - frame.top;
+        EXPECT_TRUE(!dpi || (told.cx == width && told.cy == height))
+            << dpi << ": told " << told.cx << "x" << told.cy << ", is " << width << "x" << height;
         EXPECT_TRUE(frame.left == std::min(at.x, GetSystemMetrics(SM_CXSCREEN) - width) &&
                     frame.top == std::min(at.y, GetSystemMetrics(SM_CYSCREEN) - height))
             << dpi << ": at " << frame.left << "," << frame.top << ", " << width << "x" << height;
     }
     ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr);  // back to the desktop's size
+}
+
+// Run by tests/e2e/monitors.sh on two monitors, the left one (0,0)-(1024,768)
+// primary, the right one (1024,0)-(1824,600); Wine gives both one DPI, so the
+// test sends what Windows would on a drag between monitors of two scales.
+// The popup takes the suggested place at its own size for the new DPI, kept
+// wholly on the monitor nearest to it: left and top edge, or right and bottom
+// edge where it is clamped there.
+TEST_F(PopupTest, TwoMonitorsAScaleChangeTakesTheSuggestedPlace)
+{
+    ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "not the two-monitor session";
+    const std::tuple<int, POINT, bool, POINT> rows[] = {
+        {144, {1500, 300}, false, {1500, 300}},
+        {96, {1800, 590}, true, {1824, 600}},
+        {144, {1000, 750}, true, {1024, 768}},
+        {96, {-100, -100}, false, {0, 0}},
+    };
+    for (const auto& [dpi, at, corner, expected] : rows) {
+        RECT suggested = {at.x, at.y, at.x + 1, at.y + 1}, frame;
+        SendMessageA(gPopupState.popup, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        GetWindowRect(gPopupState.popup, &frame);
+        const POINT is = corner ? POINT{frame.right, frame.bottom} : POINT{frame.left, frame.top};
+        EXPECT_TRUE(is.x == expected.x && is.y == expected.y)
+            << dpi << " DPI, suggested " << at.x << "," << at.y << ": " << frame.left << ","
+            << frame.top << "-" << frame.right << "," << frame.bottom;
+    }
 }
 
 // The watch is on this test program's folder; link.dat is read from the
