@@ -7,7 +7,7 @@ packages=(cmake make g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 binu
   binutils-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xdotool x11-utils)
 case "${1:-test}" in
   run) packages+=(imagemagick) ;;
-  test) packages+=(clang libclang-rt-14-dev libbenchmark-dev time libx11-dev libxtst-dev libxdamage-dev
+  test) packages+=(clang libclang-rt-14-dev libbenchmark-dev time libx11-dev libxtst-dev libxdamage-dev x11-xserver-utils
     imagemagick icoutils libxml2-utils) ;;
   *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
 esac

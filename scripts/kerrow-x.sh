@@ -99,7 +99,8 @@ kerrow_show() { xdotool key alt+space && wait_for kerrow_focused; }
 # Wine runs without a desktop window (and moves the X focus itself).
 kerrow_first_show() {
   if [ -z "${KERROW_X_NO_DESKTOP:-}" ]; then
-    wait_for xdotool search --name 'Wine desktop'
+    # The first program of a new prefix can take a while to open it.
+    KERROW_X_DEADLINE=60 wait_for xdotool search --name 'Wine desktop'
     xdotool windowfocus --sync "$(wine_desktop)"
   fi
   local try
