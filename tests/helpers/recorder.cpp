@@ -3,7 +3,6 @@
 //                         was given and its raw command line, as
 //                         "FOLDER|SHOW|COMMAND LINE", to the file that
 //                         KERROW_RECORDER_LOG names (SHOW -1: none given)
-//   recorder --run VALUE  runs VALUE as Enter runs a resolved command
 //   recorder --hold       holds Kerrow's hot key, records as above once it
 //                         does, and waits until it is ended
 //   recorder --redisplay  has Wine read the monitors again, as after a
@@ -14,18 +13,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "commands/current_command.h"
-#include "commands/run_command.h"
 #include "ui/popup.h"
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--run") == 0) {
-        if (!SplitCommandValue(argv[2], gCurrentCommand.command, gCurrentCommand.arguments))
-            return 2;
-        RunCurrentCommand();
-        return 0;
-    }
     if (argc == 2 && std::strcmp(argv[1], "--redisplay") == 0)
         return ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr);
     const bool hold = argc == 2 && std::strcmp(argv[1], "--hold") == 0;
