@@ -154,13 +154,20 @@ kerrow_saved_place() {
   echo "$(field 7),$(field 8) $(field 2)"
 }
 
-# kerrow_drag X Y: drags the shown popup by its icon towards a left and top
-# edge of X,Y (the pointer cannot leave the screen); kerrow_at X Y: the
-# popup is shown with its left and top edge there.
+# kerrow_drag X Y [AT_X AT_Y]: drags the shown popup by its icon towards a
+# left and top edge of X,Y (the pointer cannot leave the screen) until it
+# stands at AT_X,AT_Y (X,Y by default). Wine's move loop starts a moment after
+# the button goes down and measures from where the pointer is then: a drag
+# whose moves all came before that moves nothing, and is made again.
+# kerrow_at X Y: the popup is shown with its left and top edge there.
 kerrow_drag() {
-  wine_geometry "$(kerrow_popup)" || fail "no popup to drag"
-  local toX=$(($1 + 9 < 0 ? 0 : $1 + 9)) toY=$(($2 + 9 < 0 ? 0 : $2 + 9))
-  xdotool mousemove $((X + 9)) $((Y + 9)) mousedown 1 mousemove "$toX" "$toY" mousemove "$toX" "$toY" \
-    mouseup 1
+  local toX=$(($1 + 9 < 0 ? 0 : $1 + 9)) toY=$(($2 + 9 < 0 ? 0 : $2 + 9)) try
+  for try in 1 2 3 4 5; do
+    wine_geometry "$(kerrow_popup)" || fail "no popup to drag"
+    xdotool mousemove $((X + 9)) $((Y + 9)) mousedown 1 mousemove $(((X + toX) / 2)) $(((Y + toY) / 2)) \
+      mousemove "$toX" "$toY" mouseup 1
+    ! wine_session_wait 3 kerrow_at "${3:-$1}" "${4:-$2}" || return 0
+  done
+  fail "dragged $try times towards $1,$2: at $X,$Y, not ${3:-$1},${4:-$2}"
 }
 kerrow_at() { wine_geometry "$(kerrow_popup)" && [ "$X,$Y" = "$1,$2" ]; }

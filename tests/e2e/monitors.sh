@@ -42,18 +42,14 @@ wine_geometry "$(kerrow_popup)"
 [ $((X + WIDTH)),$((Y + HEIGHT)) = 1024,768 ] || fail "first shown at $X,$Y, ${WIDTH}x$HEIGHT"
 width=$WIDTH height=$HEIGHT
 kerrow_drag 1100 100
-wait_for kerrow_at 1100 100
 xdotool mousemove 300 300 click 1 # into Notepad, which hides the popup
 wait_for kerrow_hidden
 wait_for wine_x_focus_is "Untitled - Notepad"
 kerrow_show
 wait_for kerrow_at 1100 100
-kerrow_drag 1900 700
-wait_for kerrow_at $((1824 - width)) $((600 - height))
-kerrow_drag -50 -50
-wait_for kerrow_at 0 0
+kerrow_drag 1900 700 $((1824 - width)) $((600 - height))
+kerrow_drag -50 -50 0 0
 kerrow_drag 1100 100
-wait_for kerrow_at 1100 100
 xrandr --delmonitor RIGHT
 wine "$dir/recorder.exe" --redisplay </dev/null >/dev/null 2>&1 || fail "the monitors were not read again"
 wait_for kerrow_at $((1024 - width)) 100

@@ -34,7 +34,6 @@ for way in end-session '#shutdown' '#reboot'; do
   rm -f "$prefix/restarts.log"
   left=$((left + 100))
   kerrow_drag $left 150
-  wait_for kerrow_at $left 150
   if [ "$way" = end-session ]; then
     xdotool key Escape
     wait_for kerrow_hidden
