@@ -6,6 +6,7 @@
 #include "table/link_files.h"
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <iterator>
 
@@ -39,16 +40,19 @@ void ChooseLinkFiles()
         return;
     wchar_t folder[MAX_PATH];
     const DWORD length = GetModuleFileNameW(nullptr, folder, MAX_PATH);
-    wchar_t* backslash = std::wcsrchr(folder, L'\\');
-    if (length == 0 || length >= MAX_PATH || !backslash)
+    if (length == 0 || length >= MAX_PATH)
         return;
-    wchar_t* name = backslash + 1;
-    if (name - folder + std::size(kSettingsFileName) > MAX_PATH)  // the longer name
+    const wchar_t* backslash = std::wcsrchr(folder, L'\\');
+    if (!backslash)
         return;
-    std::wcscpy(name, kLinkFileName);
-    std::wcscpy(gLinkFiles.link, folder);
-    std::wcscpy(name, kSettingsFileName);
-    std::wcscpy(gLinkFiles.settings, folder);
+    // Room for the longer name, with its string end.
+    const std::size_t folderLength = backslash + 1 - folder;
+    if (folderLength + std::size(kSettingsFileName) > MAX_PATH)
+        return;
+    std::memcpy(gLinkFiles.link, folder, folderLength * sizeof(wchar_t));
+    std::memcpy(gLinkFiles.link + folderLength, kLinkFileName, sizeof kLinkFileName);
+    std::memcpy(gLinkFiles.settings, folder, folderLength * sizeof(wchar_t));
+    std::memcpy(gLinkFiles.settings + folderLength, kSettingsFileName, sizeof kSettingsFileName);
 }
 
 void LoadLinkFile()
