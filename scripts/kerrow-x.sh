@@ -11,7 +11,8 @@
 #                        then fails naming it
 #   kerrow_popup, kerrow_hidden, kerrow_focused, kerrow_icon_painted,
 #   kerrow_grey          the popup as the screen shows it
-#   kerrow_show          Alt+Space, and the popup has the keys
+#   kerrow_show [KEYS]   Alt+Space (or the hot key KEYS, as xdotool names
+#                        them), and the popup has the keys
 #   kerrow_first_show PID  the same just after Kerrow (process PID) started
 #   kerrow_type KEYS CONDITION...  types into the box, waits for CONDITION
 #   kerrow_drag X Y, kerrow_at X Y  moves the popup, and where it is
@@ -90,7 +91,7 @@ wine_keep_desktop() {
   xdotool windowfocus --sync "$(wine_desktop)"
 }
 
-kerrow_show() { xdotool key alt+space && wait_for kerrow_focused; }
+kerrow_show() { xdotool key "${1:-alt+space}" && wait_for kerrow_focused; }
 
 # kerrow_first_show PID: Kerrow takes Alt+Space only once it has registered
 # it, some time after its start: gives the desktop the X focus once (keys

@@ -7,19 +7,19 @@
 #include "placement.h"
 
 #include "popup_state.h"
+#include "table/link_files.h"
 
 namespace {
 
-constexpr const char* kSettingsSection = "Window";
-constexpr const char* kSettingsKey = "Placement";
-constexpr const char* kSettingsPath = ".\\Kerrow.ini";  // in the current directory
+constexpr const wchar_t* kSettingsSection = L"Window";
+constexpr const wchar_t* kSettingsKey = L"Placement";
 
 }  // namespace
 
 bool ReadSavedPlacement(WINDOWPLACEMENT& placement)
 {
-    return GetPrivateProfileStructA(kSettingsSection, kSettingsKey, &placement, sizeof placement,
-                                    kSettingsPath);
+    return GetPrivateProfileStructW(kSettingsSection, kSettingsKey, &placement, sizeof placement,
+                                    gLinkFiles.settings);
 }
 
 void SavePlacement(bool asHidden)
@@ -30,7 +30,7 @@ void SavePlacement(bool asHidden)
         return;
     if (asHidden || !IsWindowVisible(gPopupState.popup))
         placement.showCmd = SW_HIDE;
-    WritePrivateProfileStructA(kSettingsSection, kSettingsKey, &placement, sizeof placement,
-                               kSettingsPath);
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, kSettingsPath);
+    WritePrivateProfileStructW(kSettingsSection, kSettingsKey, &placement, sizeof placement,
+                               gLinkFiles.settings);
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, gLinkFiles.settings);
 }

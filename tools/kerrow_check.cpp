@@ -7,6 +7,7 @@
 #include <io.h>
 
 #include "dll_search.h"
+#include "table/link_files.h"
 #endif
 
 #include "link_check.h"
@@ -17,10 +18,12 @@ constexpr const char* kDefaultFile = "link.dat";
 
 constexpr const char* kUsage =
     "usage: kerrow-check [FILE]\n"
-    "Reads FILE (link.dat in the current directory by default) the way the launcher does.\n"
+    "Reads FILE the way the launcher does. By default the launcher's own: link.dat in the\n"
+    "current directory, or where there is none the one beside kerrow-check.\n"
     "Prints the table it gives on stdout, one line per entry: the key, a TAB, the command.\n"
     "Prints what will not work as meant on stderr, as FILE:LINE: message.\n"
-    "On Windows it also says whether another program holds Alt+Space.\n"
+    "On Windows it also reads HotKey= in Kerrow.ini beside that link.dat, and says whether\n"
+    "another program holds the hot key (Alt+Space by default).\n"
     "Exit status: 0 nothing found, 1 findings, 2 FILE cannot be read or wrong arguments.\n";
 
 int WrongArguments(const char* problem, const char* argument = "")
@@ -30,26 +33,50 @@ int WrongArguments(const char* problem, const char* argument = "")
 }
 
 #ifdef _WIN32
-// Kerrow ends at once, without a word, when it cannot hold Alt+Space. True
+// Kerrow ends at once, without a word, when it cannot hold its hot key. True
 // for a finding.
-bool SayHotKeyHolder()
+bool SayHotKeyHolder(std::FILE* err, const HotKey& hotKey, const std::string& name)
 {
-    switch (FindHotKeyHolder()) {
+    switch (FindHotKeyHolder(hotKey)) {
     case HotKeyHolder::Kerrow:
-        std::fputs("kerrow-check: note: Kerrow is running and holds Alt+Space; a second copy "
-                   "would end at once\n",
-                   stderr);
+        std::fprintf(err,
+                     "kerrow-check: note: Kerrow is running and holds its hot key; a second "
+                     "copy would end at once\n");
         return false;
     case HotKeyHolder::OtherProgram:
-        std::fputs("kerrow-check: another program holds Alt+Space, so Kerrow would end at once "
-                   "when started\n",
-                   stderr);
+        std::fprintf(err,
+                     "kerrow-check: another program holds %s, so Kerrow would end at once when "
+                     "started\n",
+                     name.c_str());
         return true;
     case HotKeyHolder::Nobody:
     case HotKeyHolder::Unknown:
         return false;
     }
     return false;
+}
+
+// Checks the link file Kerrow would read, or FILE, and the hot key.
+int CheckForWindows(const char* path)
+{
+    ChooseLinkFiles();
+    const Outputs outputs = ConsoleAwareOutputs();
+    std::string name = path ? path : "";
+    std::FILE* file = path ? std::fopen(path, "rb") : OpenChosenLinkFile(name);
+    if (!path && file)
+        std::fprintf(outputs.err, "kerrow-check: note: checked %s%s\n", name.c_str(),
+                     name == kDefaultFile ? " in the current directory" : "");
+    int result =
+        CheckOpenedLinkFile(file, name.c_str(), outputs.out, outputs.err, WindowsAnswers());
+    HotKey hotKey;
+    std::string hotKeyName;
+    const bool unreadable = CheckHotKeySetting(outputs.err, hotKey, hotKeyName);
+    // Said even when there is no link file: it is why Kerrow would not start.
+    const bool taken = SayHotKeyHolder(outputs.err, hotKey, hotKeyName);
+    if ((unreadable || taken) && result == kCheckClean)
+        result = kCheckFindings;
+    ShowOnConsoles(outputs);
+    return result;
 }
 #endif
 
@@ -81,10 +108,7 @@ int main(int argc, char** argv)
         path = argv[i];
     }
 #ifdef _WIN32
-    const int result = CheckLinkFile(path ? path : kDefaultFile, stdout, stderr, WindowsAnswers());
-    // Said even when there is no link file: it is why Kerrow would not start.
-    const bool hotKeyTaken = SayHotKeyHolder();
-    return hotKeyTaken && result == kCheckClean ? kCheckFindings : result;
+    return CheckForWindows(path);
 #else
     return CheckLinkFile(path ? path : kDefaultFile, stdout, stderr);
 #endif

@@ -18,6 +18,8 @@ namespace {
 // The key length finding spells the input box's length out in words.
 static_assert(kInputBoxLength == 4, "the finding says the input box holds four");
 
+constexpr unsigned kUtf8CodePage = 65001;
+
 constexpr std::string_view kByteOrderMarks[] = {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
 
 // The well-formed UTF-8 sequences by their first byte: how long they are and
@@ -207,7 +209,8 @@ void LinkChecker::Survey(std::FILE* file)
     }
     if (nulLines > 0)
         held_.emplace_back(firstNulLine, NulMessage(nulLines));
-    if (firstHighLine > 0 && utf8)
+    // Where the ANSI code page is UTF-8 itself, such a file is read right.
+    if (firstHighLine > 0 && utf8 && system_.ansiCodePage != kUtf8CodePage)
         held_.emplace_back(firstHighLine, Utf8Message(system_.ansiCodePage));
     std::stable_sort(held_.begin(), held_.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -333,21 +336,33 @@ void LinkChecker::CheckKey(std::size_t number, std::string_view key)
 
 void LinkChecker::CheckCommand(std::size_t number, std::string_view value)
 {
-    char command[kCommandBufferSize];
+    char written[kCommandBufferSize], command[kCommandBufferSize];
     const char* arguments;
-    if (!SplitCommandValue(value, command, arguments)) {
+    if (!SplitCommandValue(value, written, arguments)) {
         Add(number,
             "the command text is " + std::to_string(value.size()) + " bytes long: at most " +
                 std::to_string(kCommandBufferSize - 1) + " fit, so this key never runs");
         return;
     }
+    if (system_.expand && !ExpandCommandValue(value, system_.expand, command, arguments)) {
+        Add(number,
+            "the command " + Quoted(written) +
+                " with its variables expanded, and its arguments, are more than " +
+                std::to_string(kCommandBufferSize - 1) + " bytes, so this key never runs");
+        return;
+    }
+    if (!system_.expand)
+        std::memcpy(command, written, sizeof command);
     if (!IsBuiltinCommand(command)) {
         // Only a path on a drive or a share is looked for: not a URL, nor a
         // name the shell finds by itself.
         if (system_.targetState && TargetKindOf(command) != TargetKind::Other &&
-            system_.targetState(command) == TargetState::Missing)
-            Add(number,
-                "the target " + Quoted(command) + " does not exist, so this key does nothing");
+            system_.targetState(command) == TargetState::Missing) {
+            std::string target = Quoted(written);
+            if (std::strcmp(written, command) != 0)
+                target += ", that is " + Quoted(command) + ",";
+            Add(number, "the target " + target + " does not exist, so this key does nothing");
+        }
         return;
     }
     if (MatchBuiltin(command) != Builtin::None)
@@ -457,12 +472,17 @@ int CheckLinkStream(std::FILE* file, const char* name, std::FILE* out, std::FILE
 
 int CheckLinkFile(const char* path, std::FILE* out, std::FILE* err, const SystemAnswers& system)
 {
-    std::FILE* file = std::fopen(path, "rb");
+    return CheckOpenedLinkFile(std::fopen(path, "rb"), path, out, err, system);
+}
+
+int CheckOpenedLinkFile(std::FILE* file, const char* name, std::FILE* out, std::FILE* err,
+                        const SystemAnswers& system)
+{
     if (!file) {
-        std::fprintf(err, "%s: cannot be read: %s\n", path, std::strerror(errno));
+        std::fprintf(err, "%s: cannot be read: %s\n", name, std::strerror(errno));
         return kCheckUnreadable;
     }
-    const int result = CheckLinkStream(file, path, out, err, system);
+    const int result = CheckLinkStream(file, name, out, err, system);
     std::fclose(file);
     return result;
 }

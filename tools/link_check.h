@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "commands/command_text.h"
+#include "table/hot_key.h"
+
 constexpr int kCheckClean = 0;       // read, nothing to say
 constexpr int kCheckFindings = 1;    // read, with findings
 constexpr int kCheckUnreadable = 2;  // cannot be opened or read
@@ -28,6 +31,9 @@ struct SystemAnswers {
     std::string (*typedAs)(std::string_view text) = nullptr;
     // The ANSI code page the launcher reads link.dat in; 0 for not known.
     unsigned ansiCodePage = 0;
+    // The launcher's expansion of %VARIABLES%; null: commands are taken as
+    // written.
+    EnvironmentExpander expand = nullptr;
 };
 
 #ifdef _WIN32
@@ -36,10 +42,34 @@ SystemAnswers WindowsAnswers();
 
 enum class HotKeyHolder { Nobody, Kerrow, OtherProgram, Unknown };
 
-// Who holds Alt+Space. A running Kerrow is found by its popup, without
+// Who holds the hot key. A running Kerrow is found by its popup, without
 // touching the hot key; only when there is none is the hot key registered
 // for a moment and released at once.
-HotKeyHolder FindHotKeyHolder();
+HotKeyHolder FindHotKeyHolder(const HotKey& hotKey);
+
+// The link file Kerrow would read when started in the current directory, as
+// ChooseLinkFiles chose it, opened (null when it cannot be), and its name for messages: "link.dat",
+// or the whole path when it is the one beside the program.
+std::FILE* OpenChosenLinkFile(std::string& name);
+
+// The hot key Kerrow would take, as Kerrow.ini beside that link file sets it,
+// and its name. A value Kerrow cannot read is a finding on err, as
+// "Kerrow.ini:LINE: message"; true then.
+bool CheckHotKeySetting(std::FILE* err, HotKey& hotKey, std::string& name);
+
+// Where standard output or standard error is a console, which shows bytes in
+// the OEM code page, the text meant for it is kept in a scratch file (one for
+// both, so that their order stays) and ShowOnConsoles writes it there at the
+// end as wide text, converted from the ANSI code page. Redirected streams are
+// written as they are.
+struct Outputs {
+    std::FILE* out;
+    std::FILE* err;
+    std::FILE* scratch;  // null: nothing goes to a console through it
+    void* console;       // the console's handle
+};
+Outputs ConsoleAwareOutputs();
+void ShowOnConsoles(const Outputs& outputs);
 #endif
 
 // True when every byte above 127 in text is part of a well-formed UTF-8
@@ -61,3 +91,8 @@ int CheckLinkStream(std::FILE* file, const char* name, std::FILE* out, std::FILE
 // err in one line and returns kCheckUnreadable.
 int CheckLinkFile(const char* path, std::FILE* out, std::FILE* err,
                   const SystemAnswers& system = {});
+
+// The same for a file already opened as name (null: it could not be), which
+// it closes.
+int CheckOpenedLinkFile(std::FILE* file, const char* name, std::FILE* out, std::FILE* err,
+                        const SystemAnswers& system = {});

@@ -45,6 +45,33 @@ bool SplitCommandValue(std::string_view value, char (&command)[kCommandBufferSiz
     return true;
 }
 
+bool ExpandCommandValue(std::string_view value, EnvironmentExpander expand,
+                        char (&command)[kCommandBufferSize], const char*& arguments)
+{
+    char written[kCommandBufferSize];
+    const char* writtenArguments;
+    arguments = nullptr;
+    command[0] = '\0';
+    if (!SplitCommandValue(value, written, writtenArguments))
+        return false;
+    // The "A" expansion may ask for one byte more than the text it gives:
+    // the result's own length decides whether it fits.
+    char expanded[kCommandBufferSize + 1];
+    const std::size_t needed = expand(written, expanded, sizeof expanded);
+    if (needed == 0 || needed > sizeof expanded)
+        return false;
+    const std::size_t length = std::strlen(expanded);
+    const std::size_t argumentsSize = writtenArguments ? std::strlen(writtenArguments) + 1 : 0;
+    if (length + 1 + argumentsSize > kCommandBufferSize)
+        return false;
+    std::memcpy(command, expanded, length + 1);
+    if (writtenArguments) {
+        arguments = command + length + 1;
+        std::memcpy(command + length + 1, writtenArguments, argumentsSize);
+    }
+    return true;
+}
+
 TargetKind TargetKindOf(std::string_view command)
 {
     const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };

@@ -18,6 +18,19 @@ constexpr std::size_t kCommandBufferSize = 260;
 bool SplitCommandValue(std::string_view value, char (&command)[kCommandBufferSize],
                        const char*& arguments);
 
+// Expands the %VARIABLES% of text into out, which holds size bytes, with
+// ExpandEnvironmentStringsA's contract: returns the size the result needs,
+// its string end included (more than size: nothing usable was written), 0
+// on failure. A variable that is not defined stays as written.
+using EnvironmentExpander = std::size_t (*)(const char* text, char* out, std::size_t size);
+
+// SplitCommandValue, then the command's variables expanded (the arguments
+// stay as written), so that the icon, the working folder and the launch all
+// see the same path. A value whose expanded command and arguments do not fit
+// the buffer whole is refused as SplitCommandValue refuses one.
+bool ExpandCommandValue(std::string_view value, EnvironmentExpander expand,
+                        char (&command)[kCommandBufferSize], const char*& arguments);
+
 // A command text that names a built-in command shows the warning icon and
 // is never handed to the shell.
 inline bool IsBuiltinCommand(const char* command)

@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include "commands/current_command.h"
+#include "commands/environment.h"
 #include "table/shortcut_table.h"
 
 namespace {
@@ -72,8 +73,13 @@ void ResolveKey(std::string_view text)
 {
     ClearCurrentCommand();
     const std::string* value = FindCommand(gShortcutTable, text);
-    // A value too long for the buffer resolves to nothing rather than to a
-    // cut path that could name another program.
-    if (value && SplitCommandValue(*value, gCurrentCommand.command, gCurrentCommand.arguments))
+    // The variables are expanded once, here, so that the icon lookup, the
+    // working folder and the launch see the same path: SHGetFileInfoA does
+    // not expand them, and ShellExecuteA's page does not say it would. A
+    // value too long for the buffer, once expanded, resolves to nothing
+    // rather than to a cut path that could name another program.
+    if (value &&
+        ExpandCommandValue(*value, ExpandWithEnvironment, gCurrentCommand.command,
+                           gCurrentCommand.arguments))
         ChooseIcon();
 }

@@ -27,7 +27,7 @@
 #include "dll_search.h"
 #include "placement.h"
 #include "popup_state.h"
-#include "table/shortcut_table.h"
+#include "table/link_files.h"
 
 // The text core spells it out without the Win32 headers.
 static_assert(kCommandBufferSize == MAX_PATH);

@@ -16,7 +16,7 @@
 #include <cwchar>
 
 #include "popup_state.h"
-#include "table/shortcut_table.h"
+#include "table/link_files.h"
 
 void StartLinkChangeWatch()
 {

@@ -11,13 +11,6 @@ ShortcutTable gShortcutTable;
 
 namespace {
 
-// The file the launcher reads, relative to the current directory.
-#ifdef _WIN32
-constexpr const char* kLinkFileName = ".\\link.dat";
-#else
-constexpr const char* kLinkFileName = "./link.dat";
-#endif
-
 // Appends text to out without its CR bytes.
 void AppendWithoutCr(std::string& out, const char* text, std::size_t length)
 {
@@ -143,6 +136,14 @@ void MergeLinkLine(ShortcutTable& table, std::string_view line)
     table[std::move(key)].assign(parsed.command);
 }
 
+void MergeLinkStream(ShortcutTable& table, std::FILE* file)
+{
+    LinkLineReader reader(file);
+    std::string_view line;
+    while (reader.Next(line))
+        MergeLinkLine(table, line);
+}
+
 bool MergeLinkFile(ShortcutTable& table, const char* path)
 {
     // Binary mode: the CR and Ctrl-Z rules are the reader's own, whatever the
@@ -150,17 +151,9 @@ bool MergeLinkFile(ShortcutTable& table, const char* path)
     std::FILE* file = std::fopen(path, "rb");
     if (!file)
         return false;
-    LinkLineReader reader(file);
-    std::string_view line;
-    while (reader.Next(line))
-        MergeLinkLine(table, line);
+    MergeLinkStream(table, file);
     std::fclose(file);
     return true;
-}
-
-void LoadLinkFile()
-{
-    MergeLinkFile(gShortcutTable, kLinkFileName);
 }
 
 const std::string* FindCommand(const ShortcutTable& table, std::string_view key)

@@ -90,12 +90,13 @@ void UpperCaseKey(std::string& key);
 // new value. Lines that are no entry change nothing.
 void MergeLinkLine(ShortcutTable& table, std::string_view line);
 
-// Merges every entry of the file at path into the table, never clearing it
-// first. False when the file cannot be opened (the table is untouched).
-bool MergeLinkFile(ShortcutTable& table, const char* path);
+// Merges every entry of an open file (binary mode) into the table, never
+// clearing it first.
+void MergeLinkStream(ShortcutTable& table, std::FILE* file);
 
-// Merges link.dat from the current directory into the process's table.
-void LoadLinkFile();
+// The same for the file at path. False when the file cannot be opened (the
+// table is untouched).
+bool MergeLinkFile(ShortcutTable& table, const char* path);
 
 // Exact, byte-wise lookup; null when the text is no key.
 const std::string* FindCommand(const ShortcutTable& table, std::string_view key);

@@ -1,4 +1,4 @@
-// The entry: reads link.dat, makes the popup, and runs the loop until the
+// The entry: finds and reads link.dat, makes the popup, and runs the loop until the
 // popup is closed; then lets go of the popup's font.
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 
 #include "dll_search.h"
 #include "popup_state.h"
-#include "table/shortcut_table.h"
+#include "table/link_files.h"
 #include "ui/message_loop.h"
 #include "ui/popup.h"
 
@@ -22,6 +22,7 @@ constexpr int kExitStartFailed = 1;
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearch();
+    ChooseLinkFiles();
     LoadLinkFile();
     if (!InitInstance(instance))
         return kExitStartFailed;

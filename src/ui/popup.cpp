@@ -14,14 +14,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "commands/command_text.h"
 #include "commands/current_command.h"
+#include "commands/environment.h"
 #include "commands/resolve_key.h"
 #include "dll_search.h"
 #include "placement.h"
 #include "popup_state.h"
+#include "table/link_files.h"
 #include "table/link_watch.h"
 
 namespace {
@@ -261,6 +264,15 @@ void OnCommand(HWND window, int controlId, int notificationCode)
     InvalidateRect(window, nullptr, TRUE);
 }
 
+// The user's environment variables changed: programs started from now on
+// get the new values.
+void OnSettingChange(LPARAM section)
+{
+    const char* name = reinterpret_cast<const char*>(section);
+    if (name && std::strcmp(name, "Environment") == 0)
+        RefreshEnvironment();
+}
+
 // The hot key gives this program the right to take the foreground, but the
 // system may still refuse it (another program's menu or drag is in
 // progress, the desktop is locked). Shown without the activation the popup
@@ -326,6 +338,9 @@ LRESULT CALLBACK PopupWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND:
         OnCommand(window, LOWORD(wParam), HIWORD(wParam));
         return DefWindowProcA(window, message, wParam, lParam);
+    case WM_SETTINGCHANGE:
+        OnSettingChange(lParam);
+        return 0;
     case WM_HOTKEY:
         OnHotKey(wParam);
         return DefWindowProcA(window, message, wParam, lParam);
@@ -397,7 +412,10 @@ bool InitInstance(HINSTANCE instance)
         return false;
     RestorePlacement();
     SetFocus(gPopupState.edit);
-    if (!RegisterHotKey(gPopupState.popup, kHotKeyId, kHotKeyModifiers, kHotKeyVirtualKey))
+    HotKey hotKey;
+    std::string hotKeyText;
+    ReadHotKeySetting(hotKey, hotKeyText);
+    if (!RegisterHotKey(gPopupState.popup, kHotKeyId, hotKey.modifiers, hotKey.virtualKey))
         return false;
     StartLinkChangeWatch();
     // Keys reach the box as typed: no input method composes them.

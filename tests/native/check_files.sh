@@ -44,15 +44,21 @@ for arguments in "--help:0" "-x reader.dat:2" "reader.dat utf16.dat:2" "missing.
 done
 [ "$kind" = native ] && exit $status
 
-# Alt+Space held by a program that is not Kerrow: a finding, also with no link.dat.
+# Alt+Space held by a program that is not Kerrow: a finding, also with no
+# link.dat; none when Kerrow.ini sets a hot key that is free, and a finding on
+# its line for a value Kerrow cannot read, which leaves Alt+Space.
 export KERROW_RECORDER_LOG=Z:${work//\//\\}\\held
 (cd "$work" && exec wine "$3" --hold </dev/null >/dev/null 2>&1) &
 holder=$!
 wine_session_wait 20 test -s "$work/held" || fail "the recorder does not hold Alt+Space"
-for expected in 2 1; do
+for row in "2 1 -" "1 1 -" "0 0 Ctrl+Alt+K" "1 2 Ctrl+Alt+"; do
+  read -r expected held hotKey <<<"$row"
+  [ "$hotKey" = - ] || printf '[Window]\r\nx=1\r\n[settings]\r\n HotKey = %s\r\n' "$hotKey" >"$work/Kerrow.ini"
   (cd "$work" && wine "$checker" </dev/null >"$work/out" 2>"$work/err"); code=$?
-  [ $code -eq $expected ] && [ "$(grep -c Alt+Space "$work/err")" = 1 ] ||
-    fail "with Alt+Space held: exit code $code, $(cat "$work/err")"
+  [ $code -eq "$expected" ] && [ "$(grep -c Alt+Space "$work/err")" = "$held" ] ||
+    fail "with Alt+Space held and HotKey=$hotKey: exit code $code, $(cat "$work/err")"
+  [ "$hotKey" != Ctrl+Alt+ ] || grep -q "^Kerrow.ini:4: HotKey=Ctrl+Alt+ " "$work/err" ||
+    fail "no finding on Kerrow.ini's line 4: $(cat "$work/err")"
   printf 'n\tnotepad.exe\n' >"$work/link.dat"
 done
 exit $status

@@ -1,7 +1,7 @@
-// The text core: link.dat bytes in, table out; the split of a value and its
-// working directory (the built-in names are checked through kerrow-check, on
-// tests/data/reader.dat). And kerrow-check's rule for a file that looks like
-// UTF-8.
+// The text core: link.dat bytes in, table out; the split of a value, its
+// expansion and its working directory (the built-in names are checked through
+// kerrow-check, on tests/data/reader.dat); the hot key setting. And
+// kerrow-check's rule for a file that looks like UTF-8.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -11,6 +11,7 @@
 
 #include "commands/command_text.h"
 #include "link_check.h"
+#include "table/hot_key.h"
 #include "table/shortcut_table.h"
 
 namespace {
@@ -99,6 +100,104 @@ TEST(CommandText, SplitAndWorkingDirectory)
         WorkingDirectoryOf(text, directory);
         EXPECT_STREQ(directory, folder ? folder : "") << value;
     }
+}
+
+// Stands in for ExpandEnvironmentStringsA, with its contract and the "A"
+// form's extra byte: %V% is gExpansion, any other text stays as written.
+std::string gExpansion;
+
+std::size_t ExpandV(const char* text, char* out, std::size_t size)
+{
+    std::string expanded = text;
+    if (const std::size_t at = expanded.find("%V%"); at != std::string::npos)
+        expanded.replace(at, 3, gExpansion);
+    if (expanded.size() + 2 > size)
+        return expanded.size() + 2;
+    std::memcpy(out, expanded.c_str(), expanded.size() + 1);
+    return expanded.size() + 1;
+}
+
+// Only the command before the TAB is expanded; the expanded command and the
+// arguments must fit the buffer whole (259 bytes and the two string ends).
+TEST(CommandText, TheCommandIsExpandedAndMustStillFit)
+{
+    const std::string fill(kCommandBufferSize - 10, 'x');  // with "C:\" and "\a.exe": 259
+    const std::tuple<std::string, std::string, std::string, const char*> rows[] = {
+        // %V%, the value, its command (empty: refused) and arguments
+        {"C:\\Users\\me", "%V%\\a.exe\t%V%", "C:\\Users\\me\\a.exe", "%V%"},
+        {"", "%W%\\a.exe", "%W%\\a.exe", nullptr},
+        {"C:\\" + fill, "%V%\\a.exe", "C:\\" + fill + "\\a.exe", nullptr},
+        {"C:\\" + fill + "y", "%V%\\a.exe", "", nullptr},
+        {"C:\\" + fill.substr(3), "%V%\\a.exe\t-x", "C:\\" + fill.substr(3) + "\\a.exe", "-x"},
+        {"C:\\" + fill.substr(2), "%V%\\a.exe\t-x", "", nullptr},
+        {"C:\\" + fill + fill, "%V%\\a.exe", "", nullptr},
+    };
+    for (const auto& [expansion, value, command, arguments] : rows) {
+        gExpansion = expansion;
+        char text[kCommandBufferSize];
+        std::memset(text, '?', sizeof text);
+        const char* split = "stale";
+        EXPECT_EQ(ExpandCommandValue(value, ExpandV, text, split), !command.empty())
+            << value << " with " << expansion.size() << " bytes";
+        EXPECT_EQ(text, command) << value;
+        EXPECT_STREQ(split, arguments) << value;
+    }
+}
+
+// Modifiers, then one key; F1 to F24 alone, every other key with Alt, Ctrl
+// or Win.
+TEST(HotKeySetting, ValuesReadAndRefused)
+{
+    const std::tuple<const char*, unsigned, unsigned> rows[] = {
+        // value, modifiers and key (key 0: refused)
+        {"Ctrl+Alt+K", kModControl | kModAlt, 'K'},
+        {" alt + space ", kModAlt, kKeySpace},
+        {"Win+Shift+0", kModWin | kModShift, '0'},
+        {"Control+PageDown", kModControl, 0x22},
+        {"F24", 0, 0x87},
+        {"Shift+f1", kModShift, 0x70},
+        {"Ctrl+F10", kModControl, 0x79},
+        {"K", 0, 0},
+        {"Shift+K", 0, 0},
+        {"Ctrl+Alt", 0, 0},
+        {"Ctrl+Ctrl+K", 0, 0},
+        {"Ctrl++K", 0, 0},
+        {"Ctrl+K+Alt", 0, 0},
+        {"Ctrl+KK", 0, 0},
+        {"Ctrl+F25", 0, 0},
+        {"Ctrl+F0", 0, 0},
+        {"Ctrl+F1x", 0, 0},
+        {"Hyper+K", 0, 0},
+        {"Alt+Space+", 0, 0},
+        {"", 0, 0},
+    };
+    for (const auto& [text, modifiers, key] : rows) {
+        HotKey hotKey = {99, 99};
+        EXPECT_EQ(ParseHotKey(text, hotKey), key != 0) << text;
+        if (key != 0)
+            EXPECT_TRUE(hotKey.modifiers == modifiers && hotKey.virtualKey == key)
+                << text << ": " << hotKey.modifiers << " " << hotKey.virtualKey;
+        else
+            EXPECT_TRUE(hotKey.modifiers == 99 && hotKey.virtualKey == 99) << text << ": changed";
+    }
+}
+
+// A file in UTF-8 is named as such, except where the ANSI code page is UTF-8.
+TEST(LinkCheck, Utf8IsNoFindingInTheUtf8CodePage)
+{
+    const std::string path = "/tmp/kerrow-test-utf8-" + std::to_string(getpid());
+    std::ofstream(path, std::ios::binary) << "K\tC:\\caf\xC3\xA9.exe\n";
+    for (const unsigned codePage : {0u, 1252u, 65001u}) {
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        SystemAnswers system;
+        system.ansiCodePage = codePage;
+        EXPECT_EQ(CheckLinkFile(path.c_str(), out, err, system), codePage == 65001 ? 0 : 1)
+            << codePage;
+        std::fclose(out);
+        std::fclose(err);
+    }
+    unlink(path.c_str());
 }
 
 // Only well-formed UTF-8 looks like UTF-8 (text in it and in Windows-1252 is

@@ -12,6 +12,7 @@
 
 #include "commands/current_command.h"
 #include "popup_state.h"
+#include "table/link_files.h"
 #include "table/link_watch.h"
 #include "table/shortcut_table.h"
 #include "ui/message_loop.h"
