@@ -22,7 +22,7 @@ namespace {
 
 constexpr int kExitTerminated = 3;  // what abort would have given
 
-[[noreturn]] void EndAtOnce()
+[[noreturn]] void ExitWithoutMessage()
 {
     std::_Exit(kExitTerminated);
 }
@@ -32,7 +32,7 @@ constexpr int kExitTerminated = 3;  // what abort would have given
 namespace __gnu_cxx {               // NOLINT(bugprone-reserved-identifier)
 void __verbose_terminate_handler()  // NOLINT(bugprone-reserved-identifier)
 {
-    EndAtOnce();
+    ExitWithoutMessage();
 }
 }  // namespace __gnu_cxx
 
@@ -40,19 +40,19 @@ void __verbose_terminate_handler()  // NOLINT(bugprone-reserved-identifier)
 namespace std {
 void __throw_bad_alloc()
 {
-    EndAtOnce();
+    ExitWithoutMessage();
 }
 void __throw_length_error(const char*)
 {
-    EndAtOnce();
+    ExitWithoutMessage();
 }
 void __throw_logic_error(const char*)
 {
-    EndAtOnce();
+    ExitWithoutMessage();
 }
 void __throw_out_of_range_fmt(const char*, ...)
 {
-    EndAtOnce();
+    ExitWithoutMessage();
 }
 }  // namespace std
 // NOLINTEND(bugprone-reserved-identifier,cert-dcl58-cpp)

@@ -1,16 +1,15 @@
 #!/usr/bin/env bash
 # The programs' files as Windows reads them. They must run on a bare Windows:
 # their import tables may name only Windows' own DLLs, never a MinGW runtime
-# (libstdc++, libgcc, winpthread), and no Crypt* function: a cryptographic
-# provider loaded at start-up costs some 400 KiB of memory. Their headers
-# carry no time stamp, so two builds of one commit are the same, and ask for
-# every protection Windows offers a PE file: address-space layout
-# randomisation (dynamic base, relocations kept), DEP (NX compatible),
-# high-entropy addresses on x86_64, terminal-server aware, and no section both
-# writable and executable. Their sections start at page boundaries in the
-# file, so that Wine maps them from it instead of copying them into private
-# memory. Their resources hold a version naming Kerrow and a well-formed
-# manifest, and kerrow.exe its icon at 16, 32 and 48 pixels.
+# (libstdc++, libgcc, winpthread), and no Crypt* function (why:
+# src/stack_guard.cpp). Their headers carry no time stamp, so two builds of
+# one commit are the same, and ask for every protection Windows offers a PE
+# file: address-space layout randomisation (dynamic base, relocations kept),
+# DEP (NX compatible), high-entropy addresses on x86_64, terminal-server
+# aware, and no section both writable and executable. Their sections start at
+# page boundaries in the file (why: cmake/mingw-common.cmake). Their
+# resources hold a version naming Kerrow and a well-formed manifest, and
+# kerrow.exe its icon at 16, 32 and 48 pixels.
 # Usage: files_test.sh OBJDUMP EXE...
 set -uo pipefail
 objdump=$1
