@@ -21,7 +21,7 @@ done
 
 # sources_of BUILD: the files of src/ that BUILD compiles, one a line.
 sources_of() {
-  sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$1/compile_commands.json" | grep "^$root/src/" | sort -u
+  sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$1/compile_commands.json" | grep -E "^$root/(src|tools)/" | sort -u
 }
 core=$(sources_of build/native)
 win32=$(comm -13 <(echo "$core") <(sources_of build/windows))

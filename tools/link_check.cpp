@@ -12,6 +12,7 @@
 
 #include "commands/command_text.h"
 #include "table/shortcut_table.h"
+#include "text_bytes.h"
 
 namespace {
 
@@ -19,29 +20,6 @@ namespace {
 static_assert(kInputBoxLength == 4, "the finding says the input box holds four");
 
 constexpr unsigned kUtf8CodePage = 65001;
-
-constexpr std::string_view kByteOrderMarks[] = {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
-
-// The well-formed UTF-8 sequences by their first byte: how long they are and
-// the range of their second byte, which rules out overlong forms, UTF-16
-// surrogates and code points past U+10FFFF. Every later byte is 80 to BF.
-struct Utf8Lead {
-    unsigned char first, last;
-    std::size_t length;
-    unsigned char secondLow, secondHigh;
-};
-constexpr unsigned char kFirstHighByte = 0x80;
-constexpr unsigned char kUtf8TrailLow = kFirstHighByte;
-constexpr unsigned char kUtf8TrailHigh = 0xBF;
-constexpr Utf8Lead kUtf8Leads[] = {
-    {0xC2, 0xDF, 2, 0x80, 0xBF}, {0xE0, 0xE0, 3, 0xA0, 0xBF}, {0xE1, 0xEC, 3, 0x80, 0xBF},
-    {0xED, 0xED, 3, 0x80, 0x9F}, {0xEE, 0xEF, 3, 0x80, 0xBF}, {0xF0, 0xF0, 4, 0x90, 0xBF},
-    {0xF1, 0xF3, 4, 0x80, 0xBF}, {0xF4, 0xF4, 4, 0x80, 0x8F},
-};
-
-// Bytes below a space, other than those the reader takes as TAB, line end,
-// CR, NUL or Ctrl-Z, can stand in a key, but no key typed into the box makes them.
-constexpr unsigned char kFirstPrintable = 0x20;
 
 std::string Quoted(std::string_view text)
 {
@@ -63,63 +41,6 @@ std::string BuiltinNameList()
         list += entry.name;
     }
     return list;
-}
-
-// "EF BB BF"
-std::string HexBytes(std::string_view bytes)
-{
-    constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (!hex.empty())
-            hex += ' ';
-        hex += kDigits[byte >> 4];
-        hex += kDigits[byte & 0xF];
-    }
-    return hex;
-}
-
-bool IsHighByte(char c)
-{
-    return static_cast<unsigned char>(c) >= kFirstHighByte;
-}
-
-bool HoldsHighBytes(std::string_view text)
-{
-    return std::any_of(text.begin(), text.end(), IsHighByte);
-}
-
-// Length of the well-formed UTF-8 sequence text starts with; 0 for none.
-std::size_t Utf8SequenceLength(std::string_view text)
-{
-    const auto byte = [text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    for (const Utf8Lead& lead : kUtf8Leads) {
-        if (byte(0) < lead.first || byte(0) > lead.last)
-            continue;
-        if (text.size() < lead.length || byte(1) < lead.secondLow || byte(1) > lead.secondHigh)
-            return 0;
-        for (std::size_t i = 2; i < lead.length; ++i) {
-            if (byte(i) < kUtf8TrailLow || byte(i) > kUtf8TrailHigh)
-                return 0;
-        }
-        return lead.length;
-    }
-    return 0;
-}
-
-bool IsControlByte(char c)
-{
-    return static_cast<unsigned char>(c) < kFirstPrintable;
-}
-
-std::string_view ByteOrderMarkAtStart(std::string_view text)
-{
-    for (std::string_view mark : kByteOrderMarks) {
-        if (text.substr(0, mark.size()) == mark)
-            return mark;
-    }
-    return {};
 }
 
 // Orders keys as written the way the launcher tells them apart: letters a-z
@@ -424,21 +345,6 @@ void PrintTable(const ShortcutTable& table, std::FILE* out)
 }
 
 }  // namespace
-
-bool FormsUtf8(std::string_view text)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        if (!IsHighByte(text[i])) {
-            ++i;
-            continue;
-        }
-        const std::size_t length = Utf8SequenceLength(text.substr(i));
-        if (length == 0)
-            return false;
-        i += length;
-    }
-    return true;
-}
 
 int CheckLinkStream(std::FILE* file, const char* name, std::FILE* out, std::FILE* err,
                     const SystemAnswers& system)

@@ -72,10 +72,6 @@ Outputs ConsoleAwareOutputs();
 void ShowOnConsoles(const Outputs& outputs);
 #endif
 
-// True when every byte above 127 in text is part of a well-formed UTF-8
-// sequence (also when there is none).
-bool FormsUtf8(std::string_view text);
-
 // Reads the open file (binary mode; name is only used in messages). Says
 // the findings on err as it reads, one per line as "name:LINE: message",
 // LINE counting physical lines from 1; then prints the table on out, one

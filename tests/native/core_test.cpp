@@ -1,7 +1,7 @@
 // The text core: link.dat bytes in, table out; the split of a value, its
 // expansion and its working directory (the built-in names are checked through
 // kerrow-check, on tests/data/reader.dat); the hot key setting. And
-// kerrow-check's rule for a file that looks like UTF-8.
+// kerrow-check's rules for a file that looks like UTF-8.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -13,6 +13,7 @@
 #include "link_check.h"
 #include "table/hot_key.h"
 #include "table/shortcut_table.h"
+#include "text_bytes.h"
 
 namespace {
 
@@ -200,14 +201,30 @@ TEST(LinkCheck, Utf8IsNoFindingInTheUtf8CodePage)
     unlink(path.c_str());
 }
 
-// Only well-formed UTF-8 looks like UTF-8 (text in it and in Windows-1252 is
-// on tests/data): no overlong form, surrogate, code point past U+10FFFF, or
-// sequence cut short or too long.
-TEST(LinkCheck, OnlyWellFormedUtf8IsUtf8)
+// What kerrow-check reads of raw bytes: only well-formed UTF-8 is UTF-8 (no
+// overlong form, surrogate, code point past U+10FFFF, or sequence cut short
+// or too long), and a byte-order mark is named by its bytes.
+TEST(TextBytes, Utf8AndByteOrderMarks)
 {
-    for (const std::string text : {"\xC0\x80", "\xE0\x80\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80",
-                                   "\xE2\x82x", "\xC3", "\xF8\x88\x80\x80\x80"})
-        EXPECT_FALSE(FormsUtf8(text)) << testing::PrintToString(text);
+    const std::tuple<std::string, bool, const char*> rows[] = {
+        {"plain", true, ""},
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xF4\x8F\xBF\xBF", true, ""},
+        {"\xEF\xBB\xBFK", true, "EF BB BF"},
+        {"\xFF\xFEK", false, "FF FE"},
+        {"\xFE\xFF", false, "FE FF"},
+        {"caf\xE9", false, ""},
+        {"\xC0\x80", false, ""},
+        {"\xE0\x80\x80", false, ""},
+        {"\xED\xA0\x80", false, ""},
+        {"\xF4\x90\x80\x80", false, ""},
+        {"\xE2\x82x", false, ""},
+        {"\xC3", false, ""},
+        {"\xF8\x88\x80\x80\x80", false, ""},
+    };
+    for (const auto& [text, utf8, mark] : rows) {
+        EXPECT_EQ(FormsUtf8(text), utf8) << testing::PrintToString(text);
+        EXPECT_EQ(HexBytes(ByteOrderMarkAtStart(text)), mark) << testing::PrintToString(text);
+    }
 }
 
 }  // namespace
