@@ -6,7 +6,7 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include "dll_search.h"
+#include "optional_functions.h"
 #include "table/link_files.h"
 #endif
 
@@ -85,6 +85,7 @@ int CheckForWindows(const char* path)
 int main(int argc, char** argv)
 {
 #ifdef _WIN32
+    FindOptionalFunctions();
     RestrictDllSearch();
     // The table goes out byte for byte: no CR added before each line feed.
     _setmode(_fileno(stdout), _O_BINARY);

@@ -105,17 +105,3 @@ Builtin MatchBuiltin(const char* command)
     }
     return Builtin::None;
 }
-
-EditKeyAction EditKeyActionFor(unsigned virtualKey)
-{
-    switch (virtualKey) {
-    case kKeyEnter:
-        return EditKeyAction::Run;
-    case kKeyAlt:
-        return EditKeyAction::Swallow;
-    case kKeyEscape:
-        return EditKeyAction::Hide;
-    default:
-        return EditKeyAction::PassOn;
-    }
-}

@@ -73,14 +73,3 @@ Builtin MatchBuiltin(const char* command);
 // The input box takes at most this many characters: a longer key can never
 // be typed.
 constexpr std::size_t kInputBoxLength = 4;
-
-// Virtual-key codes the input box treats specially: VK_RETURN, VK_MENU and
-// VK_ESCAPE, spelt out because the core sees no Win32 headers
-// (run_command.cpp holds them to the real ones).
-constexpr unsigned kKeyEnter = 0x0D;
-constexpr unsigned kKeyAlt = 0x12;
-constexpr unsigned kKeyEscape = 0x1B;
-
-enum class EditKeyAction { PassOn, Run, Swallow, Hide };
-
-EditKeyAction EditKeyActionFor(unsigned virtualKey);

@@ -7,18 +7,15 @@
 // its own token. The block is built without inheriting Kerrow's environment
 // (it holds only what the system and the user define), so it is merged:
 // variables it does not define, such as those a script set before starting
-// Kerrow, are kept. userenv.dll is loaded only then, from the system folder,
-// and let go at once: Kerrow imports nothing more for it.
+// Kerrow, are kept. userenv.dll is loaded only then, the first time, from the
+// system folder: Kerrow imports nothing more for it.
 #include "commands/environment.h"
 
 #include <cwchar>
 
-#include "dll_search.h"
+#include "optional_functions.h"
 
 namespace {
-
-using CreateBlockFunction = BOOL(WINAPI*)(LPVOID* block, HANDLE token, BOOL inherit);
-using DestroyBlockFunction = BOOL(WINAPI*)(LPVOID block);
 
 // The block's strings, "NAME=VALUE" one after the other, end with an empty
 // one. A name never ends at a first '=' (the hidden "=C:" variables start
@@ -40,9 +37,9 @@ void SetEach(wchar_t* block)
 
 void RefreshEnvironment()
 {
-    const HMODULE userenv = LoadLibraryExA("userenv.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    const auto create = FindFunction<CreateBlockFunction>(userenv, "CreateEnvironmentBlock");
-    const auto destroy = FindFunction<DestroyBlockFunction>(userenv, "DestroyEnvironmentBlock");
+    FindUserEnvFunctions();
+    const auto create = gOptionalFunctions.createEnvironmentBlock;
+    const auto destroy = gOptionalFunctions.destroyEnvironmentBlock;
     HANDLE token;
     if (create && destroy &&
         OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &token)) {
@@ -53,6 +50,4 @@ void RefreshEnvironment()
         }
         CloseHandle(token);
     }
-    if (userenv)
-        FreeLibrary(userenv);
 }

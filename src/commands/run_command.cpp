@@ -24,7 +24,7 @@
 #include <shellapi.h>
 
 #include "commands/current_command.h"
-#include "dll_search.h"
+#include "optional_functions.h"
 #include "placement.h"
 #include "popup_state.h"
 #include "table/link_files.h"
@@ -40,9 +40,6 @@ constexpr DWORD kTokenAccess = TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY;
 constexpr DWORD kPlannedReason =
     SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED;
 
-// DwmGetWindowAttribute, looked up at run time so that no import is added.
-using WindowAttributeFunction = decltype(&DwmGetWindowAttribute);
-
 void EndSession(UINT flags)
 {
     SavePlacement(true);
@@ -57,21 +54,23 @@ bool SetMinimizeAnimation(ANIMATIONINFO& animation, int on)
     return gAnimationSetting(SPI_SETANIMATION, sizeof animation, &animation, 0);
 }
 
-bool IsCloaked(HWND window, WindowAttributeFunction windowAttribute)
+// Where DwmGetWindowAttribute is missing (no desktop window manager),
+// nothing is cloaked.
+bool IsCloaked(HWND window)
 {
+    const auto windowAttribute = gOptionalFunctions.dwmGetWindowAttribute;
     DWORD cloaked = 0;
     return windowAttribute &&
         SUCCEEDED(windowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked;
 }
 
-BOOL CALLBACK MinimizeIfEligible(HWND window, LPARAM windowAttribute)
+BOOL CALLBACK MinimizeIfEligible(HWND window, LPARAM)
 {
     if (IsIconic(window) || GetWindow(window, GW_OWNER) || window == GetShellWindow())
         return TRUE;
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
-    if (!(style & WS_VISIBLE) || (exStyle & WS_EX_TOOLWINDOW) ||
-        IsCloaked(window, reinterpret_cast<WindowAttributeFunction>(windowAttribute)))
+    if (!(style & WS_VISIBLE) || (exStyle & WS_EX_TOOLWINDOW) || IsCloaked(window))
         return TRUE;
     ShowWindowAsync(window, SW_SHOWMINNOACTIVE);
     return TRUE;
@@ -79,11 +78,7 @@ BOOL CALLBACK MinimizeIfEligible(HWND window, LPARAM windowAttribute)
 
 void MinimizeAllWindows()
 {
-    // From the system folder only; where it is missing (no desktop window
-    // manager), nothing is cloaked.
-    const HMODULE dwm = LoadLibraryExA("dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    const auto windowAttribute =
-        FindFunction<WindowAttributeFunction>(dwm, "DwmGetWindowAttribute");
+    FindDwmFunctions();
     ANIMATIONINFO animation = {};
     animation.cbSize = sizeof animation;
     const bool read = gAnimationSetting(SPI_GETANIMATION, sizeof animation, &animation, 0);
@@ -91,11 +86,9 @@ void MinimizeAllWindows()
     // on; it is switched off only for the enumeration, and back on only when
     // this command switched it off.
     const bool switchedOff = read && animation.iMinAnimate && SetMinimizeAnimation(animation, 0);
-    EnumWindows(MinimizeIfEligible, reinterpret_cast<LPARAM>(windowAttribute));
+    EnumWindows(MinimizeIfEligible, 0);
     if (switchedOff)
         SetMinimizeAnimation(animation, 1);
-    if (dwm)
-        FreeLibrary(dwm);
 }
 
 void RunBuiltin(Builtin builtin)

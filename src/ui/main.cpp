@@ -1,10 +1,9 @@
-// The entry: finds and reads link.dat, makes the popup, and runs the loop until the
-// popup is closed; then lets go of the popup's font.
+// The entry: sets the thread up, finds and reads link.dat, makes the popup,
+// and runs the loop until the popup is closed; then lets go of the popup's
+// font and of the thread's apartment.
 #include <windows.h>
 
-#include <objbase.h>
-
-#include "dll_search.h"
+#include "optional_functions.h"
 #include "popup_state.h"
 #include "table/link_files.h"
 #include "ui/message_loop.h"
@@ -21,14 +20,16 @@ constexpr int kExitStartFailed = 1;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    FindOptionalFunctions();
     RestrictDllSearch();
+    const bool apartment = BeginUiThread();
     ChooseLinkFiles();
     LoadLinkFile();
     if (!InitInstance(instance))
-        return kExitStartFailed;
+        return kExitStartFailed;  // at once: the process ends with its windows
     RunMessageLoop();
     if (gPopupState.font)
         DeleteObject(gPopupState.font);
-    CoUninitialize();  // InitInstance made the thread an apartment
+    EndUiThread(apartment);
     return kExitNormal;
 }

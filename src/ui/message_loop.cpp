@@ -4,13 +4,11 @@
 // menu).
 #include "ui/message_loop.h"
 
-#include "commands/command_text.h"
+#include <objbase.h>
+
 #include "commands/run_command.h"
 #include "popup_state.h"
 #include "ui/popup.h"
-
-// The text core spells these out without the Win32 headers.
-static_assert(kKeyEnter == VK_RETURN && kKeyAlt == VK_MENU && kKeyEscape == VK_ESCAPE);
 
 namespace {
 
@@ -40,20 +38,19 @@ bool IsSystemCharacterForBox(const MSG& message)
 
 bool HandleEditKey(WPARAM virtualKey)
 {
-    switch (EditKeyActionFor(static_cast<unsigned>(virtualKey))) {
-    case EditKeyAction::Run:
+    switch (virtualKey) {
+    case VK_RETURN:
         RunCurrentCommand();
         EmptyInputBox();
         return true;
-    case EditKeyAction::Swallow:
+    case VK_MENU:
         return true;
-    case EditKeyAction::Hide:
+    case VK_ESCAPE:
         ShowWindow(gPopupState.popup, SW_HIDE);
         return true;
-    case EditKeyAction::PassOn:
-        break;
+    default:
+        return false;
     }
-    return false;
 }
 
 void ProcessMessage(const MSG& message)
@@ -68,6 +65,25 @@ void ProcessMessage(const MSG& message)
     }
     TranslateMessage(&message);
     DispatchMessageA(&message);
+}
+
+bool BeginUiThread()
+{
+    // Shell extensions and verb handlers are COM objects: the icon lookups
+    // and launches want a single-threaded apartment, without OLE1's DDE.
+    const bool apartment =
+        SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    // A lookup on an empty card reader or disc drive fails instead of showing
+    // the system's "no disk" box. The thread's mode: programs started from
+    // here do not inherit it.
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS, nullptr);
+    return apartment;
+}
+
+void EndUiThread(bool apartment)
+{
+    if (apartment)
+        CoUninitialize();
 }
 
 void RunMessageLoop()

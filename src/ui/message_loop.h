@@ -12,5 +12,12 @@ bool HandleEditKey(WPARAM virtualKey);
 // and dispatches every message that it does not consume.
 void ProcessMessage(const MSG& message);
 
+// Makes the calling thread what the popup's thread must be before any
+// window or shell call: a single-threaded COM apartment that fails quietly on
+// an empty drive. True when the apartment was entered: EndUiThread must
+// leave it then, and only then.
+bool BeginUiThread();
+void EndUiThread(bool apartment);
+
 // Takes messages until WM_QUIT.
 void RunMessageLoop();

@@ -10,9 +10,7 @@
 #include "ui/popup.h"
 
 #include <imm.h>
-#include <objbase.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -21,128 +19,18 @@
 #include "commands/current_command.h"
 #include "commands/environment.h"
 #include "commands/resolve_key.h"
-#include "dll_search.h"
 #include "placement.h"
 #include "popup_state.h"
 #include "table/link_files.h"
 #include "table/link_watch.h"
+#include "ui/layout.h"
 
 namespace {
 
 constexpr int kHotKeyId = 0;
 constexpr const char* kPopupTitle = "Kerrow by Pellam";
 
-// The popup's design at 96 DPI; at another DPI each size is scaled by it.
-constexpr int kDesignDpi = USER_DEFAULT_SCREEN_DPI;
-constexpr int kClientWidth = 72;
-constexpr int kClientHeight = 16;
-constexpr int kIconSize = 16;  // the icon's square, at the left; the input box fills the rest
-constexpr int kFontHeight = 14;
-constexpr char kFontFace[] = "Times New Roman";
-static_assert(sizeof kFontFace <= LF_FACESIZE);
-constexpr DWORD kPopupStyle = WS_POPUPWINDOW;
-constexpr DWORD kPopupExStyle = WS_EX_TOOLWINDOW;
 constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | ES_UPPERCASE;
-
-// GetDpiForWindow and AdjustWindowRectExForDpi came with Windows 10 (1607).
-template <typename Function> Function User32Function(const char* name)
-{
-    return FindFunction<Function>(GetModuleHandleA("user32.dll"), name);
-}
-
-// A size of the design at a DPI.
-int Scaled(int value, int dpi)
-{
-    return MulDiv(value, dpi, kDesignDpi);
-}
-
-// The DPI of the screen the popup stands on. Before Windows 10 the system's
-// DPI, which is the primary screen's.
-int DpiOf(HWND window)
-{
-    const auto dpiForWindow = User32Function<decltype(&GetDpiForWindow)>("GetDpiForWindow");
-    if (dpiForWindow)
-        return static_cast<int>(dpiForWindow(window));
-    const HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : kDesignDpi;  // never a popup of no size
-}
-
-// The whole area of the monitor nearest to a rectangle: the one it stands
-// on, or the one it is closest to when it lies outside every monitor (a
-// monitor since taken away).
-bool MonitorAreaNearest(const RECT& place, RECT& area)
-{
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoA(MonitorFromRect(&place, MONITOR_DEFAULTTONEAREST), &info))
-        return false;
-    area = info.rcMonitor;
-    return true;
-}
-
-// Keeps a popup of this size, its left and top edge at x and y, wholly on
-// the monitor nearest to it.
-void ClampPosition(int& x, int& y, SIZE size)
-{
-    RECT area;
-    if (!MonitorAreaNearest({x, y, x + size.cx, y + size.cy}, area))
-        return;
-    x = std::min(std::max(x, static_cast<int>(area.left)), static_cast<int>(area.right - size.cx));
-    y = std::min(std::max(y, static_cast<int>(area.top)), static_cast<int>(area.bottom - size.cy));
-}
-
-SIZE SizeOf(const RECT& rect)
-{
-    return {rect.right - rect.left, rect.bottom - rect.top};
-}
-
-// The popup's outer size around its client area at a DPI.
-SIZE PopupFrameSize(int dpi)
-{
-    RECT frame = {0, 0, Scaled(kClientWidth, dpi), Scaled(kClientHeight, dpi)};
-    const auto adjustForDpi =
-        User32Function<decltype(&AdjustWindowRectExForDpi)>("AdjustWindowRectExForDpi");
-    if (adjustForDpi)
-        adjustForDpi(&frame, kPopupStyle, FALSE, kPopupExStyle, static_cast<UINT>(dpi));
-    else
-        AdjustWindowRectEx(&frame, kPopupStyle, FALSE, kPopupExStyle);
-    return SizeOf(frame);
-}
-
-// Moves the popup to a place and size; the clamp that every move goes
-// through keeps it on a monitor.
-void MovePopup(HWND window, POINT at, SIZE size)
-{
-    SetWindowPos(window, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-HFONT CreatePopupFont()
-{
-    LOGFONTA logFont = {};
-    logFont.lfHeight = Scaled(kFontHeight, gPopupState.dpi);
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    std::memcpy(logFont.lfFaceName, kFontFace, sizeof kFontFace);
-    return CreateFontIndirectA(&logFont);
-}
-
-// Lays the popup out for a DPI, its left and top edge at a place: its size,
-// the input box's place and font. The font it had is released once the box
-// has the new one; without a font the box keeps the system's.
-void ApplyDpi(HWND window, int dpi, POINT at)
-{
-    gPopupState.dpi = dpi;
-    const HFONT font = CreatePopupFont();
-    const int iconSize = Scaled(kIconSize, dpi);
-    SetWindowPos(gPopupState.edit, nullptr, iconSize, 0, Scaled(kClientWidth, dpi) - iconSize,
-                 Scaled(kClientHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageA(gPopupState.edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    if (gPopupState.font)
-        DeleteObject(gPopupState.font);
-    gPopupState.font = font;
-    MovePopup(window, at, PopupFrameSize(dpi));
-}
 
 // A record from the settings file is taken for its position and whether the
 // popup was shown; its size is the popup's own, and a minimized or maximized
@@ -172,7 +60,7 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA& create)
     if (!gPopupState.edit)
         return -1;
     SendMessageA(gPopupState.edit, EM_LIMITTEXT, kInputBoxLength, 0);
-    ApplyDpi(window, DpiOf(window), {create.x, create.y});
+    LayOutForDpi(window, gPopupState.edit, DpiOf(window), {create.x, create.y});
     return 0;
 }
 
@@ -181,8 +69,8 @@ void OnPaint(HWND window)
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
     if (gCurrentCommand.icon)
-        DrawIconEx(paint.hdc, 0, 0, gCurrentCommand.icon, Scaled(kIconSize, gPopupState.dpi),
-                   Scaled(kIconSize, gPopupState.dpi), 0, nullptr, DI_NORMAL);
+        DrawIconEx(paint.hdc, 0, 0, gCurrentCommand.icon, IconSize(gPopupState.dpi),
+                   IconSize(gPopupState.dpi), 0, nullptr, DI_NORMAL);
     EndPaint(window, &paint);
 }
 
@@ -231,7 +119,8 @@ void OnDisplayChange(HWND window)
 {
     RECT place;
     GetWindowRect(window, &place);
-    MovePopup(window, {place.left, place.top}, SizeOf(place));
+    SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The popup moved onto a monitor of another scale, or the scale changed:
@@ -239,7 +128,7 @@ void OnDisplayChange(HWND window)
 // at its own size for the new DPI, which WM_GETDPISCALEDSIZE already told.
 void OnDpiChanged(HWND window, WPARAM dpi, const RECT& suggested)
 {
-    ApplyDpi(window, HIWORD(dpi), {suggested.left, suggested.top});
+    LayOutForDpi(window, gPopupState.edit, HIWORD(dpi), {suggested.left, suggested.top});
 }
 
 // The popup has no menu to reach by keyboard. Windows opens the system menu
@@ -369,13 +258,10 @@ void RegisterPopupClass(HINSTANCE instance)
 bool CreatePopup(HINSTANCE instance)
 {
     const SIZE size = PopupFrameSize(kDesignDpi);
-    MONITORINFO primary = {};
-    primary.cbSize = sizeof primary;
-    GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary);
+    const POINT corner = PrimaryCorner(size);
     gPopupState.popup =
         CreateWindowExA(kPopupExStyle | WS_EX_TOPMOST, kPopupClassName, kPopupTitle, kPopupStyle,
-                        primary.rcMonitor.right - size.cx, primary.rcMonitor.bottom - size.cy,
-                        size.cx, size.cy, nullptr, nullptr, instance, nullptr);
+                        corner.x, corner.y, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
     return gPopupState.popup != nullptr;
 }
 
@@ -400,13 +286,6 @@ void EmptyInputBox()
 
 bool InitInstance(HINSTANCE instance)
 {
-    // Shell extensions and verb handlers are COM objects: the icon lookups and
-    // launches want a single-threaded apartment, without OLE1's DDE.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    // A lookup on an empty card reader or disc drive fails instead of showing
-    // the system's "no disk" box. The thread's mode: programs started from
-    // here do not inherit it.
-    SetThreadErrorMode(SEM_FAILCRITICALERRORS, nullptr);
     RegisterPopupClass(instance);
     if (!CreatePopup(instance))
         return false;

@@ -3,6 +3,12 @@
 
 #include <windows.h>
 
+// Sent from Windows 10 1703 on, before WM_DPICHANGED; the headers for
+// Windows 7 do not name it.
+#ifndef WM_GETDPISCALEDSIZE
+#define WM_GETDPISCALEDSIZE 0x02E4
+#endif
+
 // The popup's window class: kerrow-check tells a running Kerrow by it.
 constexpr const char* kPopupClassName = "Kerrow_Window";
 

@@ -2,7 +2,7 @@
 // beside the program or in its current folder never runs inside it.
 #include "support.h"
 
-#include "dll_search.h"
+#include "optional_functions.h"
 
 namespace {
 
@@ -18,6 +18,7 @@ TEST(DllSearch, PlantedDllsLoadBeforeTheRestrictionAndNotAfter)
         {"kerrow_planted.dll", false}, {"kerrow_here.dll", false}, {"msimg32.dll", true}};
     for (const auto& [name, loadsAfter] : rows)
         EXPECT_TRUE(loadsByName(name)) << name << " before the restriction";
+    FindOptionalFunctions();
     RestrictDllSearch();
     for (const auto& [name, loadsAfter] : rows)
         EXPECT_EQ(loadsByName(name), loadsAfter) << name << " after the restriction";

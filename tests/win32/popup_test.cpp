@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "commands/run_command.h"
@@ -108,21 +109,17 @@ TEST_F(PopupTest, EnterEscapeAndAltNeverReachTheBox)
     EXPECT_EQ(gKeysSeenByBox, std::vector<WPARAM>{VK_LEFT});
 }
 
-// The popup starts touching the bottom-right corner, always on top, on a
-// thread that is a single-threaded apartment (the shell calls want one) and
-// fails quietly on an empty disc drive (the thread's error mode, which
-// launched programs do not inherit). A record from Kerrow.ini gives the
-// position, kept on the screen, and whether the popup shows; never a size or
-// a minimized state.
+// The popup starts touching the bottom-right corner, always on top. A record
+// from Kerrow.ini gives the position, kept on the screen, and whether the
+// popup shows; never a size or a minimized state.
 TEST_F(PopupTest, APlacementIsKeptOnTheScreen)
 {
     RECT start, frame;
     GetWindowRect(gPopupState.popup, &start);
     EXPECT_EQ(start.right, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(start.bottom, GetSystemMetrics(SM_CYSCREEN));
-    EXPECT_TRUE(GetWindowLongA(gPopupState.popup, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE) << "no apartment";
-    EXPECT_TRUE(GetThreadErrorMode() & SEM_FAILCRITICALERRORS) << GetThreadErrorMode();
+    const LONG exStyle = GetWindowLongA(gPopupState.popup, GWL_EXSTYLE);
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST) << std::hex << exStyle;
     const LONG maxX = start.left, maxY = start.top;
     // Record size and show state, its left and top; shown, left and top.
     const std::tuple<UINT, UINT, LONG, LONG, bool, LONG, LONG> rows[] = {
@@ -295,6 +292,23 @@ TEST_F(PopupTest, CloseAllMinimizesOnlyVisibleUnownedWindowsAndRestoresTheAnimat
             DestroyWindow(window);
     }
     gAnimationSetting = SystemParametersInfoA;
+}
+
+// On a new thread, as WinMain's: a single-threaded apartment (the shell calls
+// want one) that fails quietly on an empty disc drive (the thread's error
+// mode, which launched programs do not inherit).
+TEST(UiThread, IsAnApartmentThatShowsNoErrorBoxes)
+{
+    HRESULT second = S_OK;
+    UINT mode = 0;
+    std::thread([&] {
+        const bool apartment = BeginUiThread();
+        second = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        mode = GetThreadErrorMode();
+        EndUiThread(apartment);
+    }).join();
+    EXPECT_EQ(second, RPC_E_CHANGED_MODE) << std::hex << second << ": no apartment";
+    EXPECT_TRUE(mode & SEM_FAILCRITICALERRORS) << mode;
 }
 
 TEST(Builtins, TheShutdownPrivilegeIsSwitchedAsAsked)

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "commands/current_command.h"
+#include "optional_functions.h"
 #include "popup_state.h"
 #include "table/link_files.h"
 #include "table/link_watch.h"
@@ -48,7 +49,11 @@ class PopupTest : public testing::Test {
 protected:
     void SetUp() override { Open(); }
     void TearDown() override { Discard(); }
-    void Open() { ASSERT_TRUE(InitInstance(GetModuleHandleA(nullptr))) << GetLastError(); }
+    void Open()
+    {
+        FindOptionalFunctions();
+        ASSERT_TRUE(InitInstance(GetModuleHandleA(nullptr))) << GetLastError();
+    }
     // Gone without the close handling: nothing is saved.
     static void Discard()
     {
