@@ -31,7 +31,8 @@ for file in "$data"/*.dat; do
   [ "$kind" = windows ] && [ -e "$expected-windows" ] && expected=$expected-windows
   run "$name.dat"; code=$?
   [ "$code" -eq "$([ -s "$expected" ] && echo 1 || echo 0)" ] || fail "$name: exit code $code"
-  cmp -s "$work/out" "$data/$name.table" || fail "$name: the table differs"
+  diff -a -u --label "$name.table" --label got "$data/$name.table" "$work/out" ||
+    fail "$name: the table differs as above"
   tr -d '\r' <"$work/err" >"$work/findings"
   [ "$(wc -l <"$work/findings")" -eq "$(wc -l <"$expected")" ] || fail "$name: $(cat "$work/findings")"
   paste -d '\n' "$expected" "$work/findings" | while read -r line text && IFS= read -r finding; do

@@ -10,7 +10,7 @@ namespace {
 // folder; msimg32.dll stands for the system DLLs, which still load.
 TEST(DllSearch, PlantedDllsLoadBeforeTheRestrictionAndNotAfter)
 {
-    const std::string here = EnterScratchFolder() + "kerrow_here.dll";
+    const std::string folder = EnterScratchFolder(), here = folder + "kerrow_here.dll";
     ASSERT_TRUE(CopyFileA((ExeFolder() + "kerrow_planted.dll").c_str(), here.c_str(), FALSE));
     // Loaded, and freed again so that the next load searches anew.
     const auto loadsByName = [](const char* name) { return FreeLibrary(LoadLibraryA(name)) != 0; };
@@ -22,6 +22,7 @@ TEST(DllSearch, PlantedDllsLoadBeforeTheRestrictionAndNotAfter)
     RestrictDllSearch();
     for (const auto& [name, loadsAfter] : rows)
         EXPECT_EQ(loadsByName(name), loadsAfter) << name << " after the restriction";
+    RemoveScratchFolder(folder);
 }
 
 }  // namespace

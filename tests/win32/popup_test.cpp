@@ -59,7 +59,9 @@ TEST_F(PopupTest, TheBoxTextResolvesToCommandArgumentsAndIcon)
         EXPECT_EQ(gCurrentCommand.ownsIcon ? shell : gCurrentCommand.icon, icon) << text;
         EXPECT_TRUE(GetUpdateRect(gPopupState.popup, nullptr, FALSE)) << text << ": no repaint";
         const HICON copy = before ? CopyIcon(before) : nullptr;
-        EXPECT_TRUE(!before || (copy != nullptr) != owned) << text << ": the icon before it";
+        EXPECT_TRUE(!before || (copy != nullptr) != owned)
+            << text << ": the icon before it, " << (owned ? "owned" : "shared") << ", is "
+            << (copy ? "alive" : "destroyed");
         DestroyIcon(copy);
     }
 }
@@ -320,7 +322,8 @@ TEST(Builtins, TheShutdownPrivilegeIsSwitchedAsAsked)
     for (const bool enable : {true, false, true, false}) {
         BOOL enabled = !enable;
         EXPECT_TRUE(SetShutdownPrivilege(enable)) << enable;
-        EXPECT_TRUE(PrivilegeCheck(token, &wanted, &enabled) && enabled == enable) << enable;
+        EXPECT_TRUE(PrivilegeCheck(token, &wanted, &enabled) && enabled == enable)
+            << "asked " << enable << ", is " << enabled;
     }
     CloseHandle(token);
 }

@@ -33,7 +33,8 @@ inline std::string ExeFolder()
     return std::string(path, strrchr(path, '\\') + 1);
 }
 
-// A new folder, made current.
+// A new folder, made current; RemoveScratchFolder takes it and the files in it
+// away again.
 inline std::string EnterScratchFolder()
 {
     char temp[MAX_PATH], folder[MAX_PATH];
@@ -45,10 +46,27 @@ inline std::string EnterScratchFolder()
     return std::string(folder) + "\\";
 }
 
+inline void RemoveScratchFolder(const std::string& folder)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    SetCurrentDirectoryA(temp);
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        DeleteFileA((folder + found.cFileName).c_str());
+    FindClose(search);
+    RemoveDirectoryA(folder.c_str());
+}
+
 class PopupTest : public testing::Test {
 protected:
     void SetUp() override { Open(); }
-    void TearDown() override { Discard(); }
+    void TearDown() override
+    {
+        Discard();
+        RemoveScratchFolder(folder);
+    }
     void Open()
     {
         FindOptionalFunctions();
