@@ -8,6 +8,10 @@
 // The input box's child identifier, which its notifications carry.
 constexpr int kEditControlId = 100;
 
+// Sent to the popup before #shutdown and #reboot end the session without
+// telling it: the popup saves its place, as hidden.
+constexpr UINT kSaveHiddenPlacementMessage = WM_APP;
+
 struct PopupState {
     HWND popup = nullptr;
     HWND edit = nullptr;

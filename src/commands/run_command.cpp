@@ -25,7 +25,6 @@
 
 #include "commands/current_command.h"
 #include "optional_functions.h"
-#include "placement.h"
 #include "popup_state.h"
 #include "table/link_files.h"
 
@@ -42,7 +41,7 @@ constexpr DWORD kPlannedReason =
 
 void EndSession(UINT flags)
 {
-    SavePlacement(true);
+    SendMessageA(gPopupState.popup, kSaveHiddenPlacementMessage, 0, 0);
     SetShutdownPrivilege(true);
     ExitWindowsEx(flags | EWX_FORCE, kPlannedReason);
     SetShutdownPrivilege(false);

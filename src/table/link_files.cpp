@@ -22,6 +22,10 @@ namespace {
 
 constexpr wchar_t kLinkFileName[] = L"link.dat";
 constexpr wchar_t kSettingsFileName[] = L"Kerrow.ini";
+constexpr const wchar_t* kPlacementSection = L"Window";
+constexpr const wchar_t* kPlacementKey = L"Placement";
+constexpr const wchar_t* kSettingsSection = L"Settings";
+constexpr const wchar_t* kHotKeyKey = L"HotKey";
 // Longer than any value ParseHotKey takes ("Control+Shift+Alt+Win+Backspace").
 constexpr DWORD kHotKeyTextSize = 64;
 constexpr wchar_t kFirstNonAscii = 0x80;
@@ -65,12 +69,29 @@ void LoadLinkFile()
     std::fclose(file);
 }
 
+bool ReadPlacement(WINDOWPLACEMENT& placement)
+{
+    return GetPrivateProfileStructW(kPlacementSection, kPlacementKey, &placement, sizeof placement,
+                                    gLinkFiles.settings);
+}
+
+// The profile functions may keep what they wrote in a cache until the
+// process ends; at the end of a session the process is ended, not left to
+// end, so the file is flushed at once.
+void WritePlacement(const WINDOWPLACEMENT& placement)
+{
+    WritePrivateProfileStructW(kPlacementSection, kPlacementKey,
+                               const_cast<WINDOWPLACEMENT*>(&placement), sizeof placement,
+                               gLinkFiles.settings);
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, gLinkFiles.settings);
+}
+
 HotKeySetting ReadHotKeySetting(HotKey& hotKey, std::string& text)
 {
     hotKey = kDefaultHotKey;
     text.clear();
     wchar_t value[kHotKeyTextSize];
-    const DWORD length = GetPrivateProfileStringW(L"Settings", L"HotKey", L"", value,
+    const DWORD length = GetPrivateProfileStringW(kSettingsSection, kHotKeyKey, L"", value,
                                                   kHotKeyTextSize, gLinkFiles.settings);
     if (length == 0)
         return HotKeySetting::Absent;

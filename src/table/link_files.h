@@ -28,6 +28,12 @@ void ChooseLinkFiles();
 // Merges the chosen link.dat into the process's table.
 void LoadLinkFile();
 
+// The popup's place between runs: one WINDOWPLACEMENT record in the chosen
+// Kerrow.ini. Read is false when there is none or it cannot be read; Write
+// flushes the file at once.
+bool ReadPlacement(WINDOWPLACEMENT& placement);
+void WritePlacement(const WINDOWPLACEMENT& placement);
+
 enum class HotKeySetting { Absent, Read, Unreadable };
 
 // The [Settings] HotKey= value of the chosen Kerrow.ini: hotKey is what it

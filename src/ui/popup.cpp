@@ -19,7 +19,6 @@
 #include "commands/current_command.h"
 #include "commands/environment.h"
 #include "commands/resolve_key.h"
-#include "placement.h"
 #include "popup_state.h"
 #include "table/link_files.h"
 #include "table/link_watch.h"
@@ -74,11 +73,27 @@ void OnPaint(HWND window)
     EndPaint(window, &paint);
 }
 
+// GetWindowPlacement never reports a hidden window as hidden (its show
+// command is SW_SHOWNORMAL then): the record is marked SW_HIDE here, so that
+// a start shows the popup only when it was closed shown, by #exit typed into
+// it. Hidden too when asHidden asks it: the session that follows #shutdown
+// and #reboot must not start with the popup taking the keys.
+void SavePlacement(HWND window, bool asHidden)
+{
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window, &placement))
+        return;
+    if (asHidden || !IsWindowVisible(window))
+        placement.showCmd = SW_HIDE;
+    WritePlacement(placement);
+}
+
 // Saves the placement and lets go of the watch, the hot key and the window,
 // in that order.
 void OnClose(HWND window)
 {
-    SavePlacement(false);
+    SavePlacement(window, false);
     CloseLinkChangeWatch();
     UnregisterHotKey(window, kHotKeyId);
     DestroyWindow(window);
@@ -206,7 +221,10 @@ LRESULT CALLBACK PopupWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_ENDSESSION:
         // The process is ended once this returns: no close handling follows.
         if (wParam)
-            SavePlacement(false);
+            SavePlacement(window, false);
+        return 0;
+    case kSaveHiddenPlacementMessage:
+        SavePlacement(window, true);
         return 0;
     case WM_WINDOWPOSCHANGING:
         OnWindowPosChanging(window, *reinterpret_cast<WINDOWPOS*>(lParam));
@@ -271,7 +289,7 @@ void RestorePlacement()
     WINDOWPLACEMENT placement = {};
     RECT place;
     GetWindowRect(gPopupState.popup, &place);
-    if (ReadSavedPlacement(placement))
+    if (ReadPlacement(placement))
         ApplyPlacement(placement, SizeOf(place));
     else
         ShowWindow(gPopupState.popup, SW_HIDE);
