@@ -21,19 +21,21 @@ using DwmGetWindowAttributeFunction = HRESULT(WINAPI*)(HWND window, DWORD attrib
 using CreateEnvironmentBlockFunction = BOOL(WINAPI*)(void** block, HANDLE token, BOOL inherit);
 using DestroyEnvironmentBlockFunction = BOOL(WINAPI*)(void* block);
 
+// A null function is missing; the one record is a global, all zero at
+// first.
 struct OptionalFunctions {
     // kernel32: Windows 8, or Windows 7 with KB2533623.
-    SetDefaultDllDirectoriesFunction setDefaultDllDirectories = nullptr;
+    SetDefaultDllDirectoriesFunction setDefaultDllDirectories;
     // user32: Windows 10 1607.
-    GetDpiForWindowFunction getDpiForWindow = nullptr;
-    AdjustWindowRectExForDpiFunction adjustWindowRectExForDpi = nullptr;
+    GetDpiForWindowFunction getDpiForWindow;
+    AdjustWindowRectExForDpiFunction adjustWindowRectExForDpi;
     // dwmapi: Vista, and none where the desktop window manager is missing.
-    bool dwmSearched = false;
-    DwmGetWindowAttributeFunction dwmGetWindowAttribute = nullptr;
+    bool dwmSearched;
+    DwmGetWindowAttributeFunction dwmGetWindowAttribute;
     // userenv: every Windows, but loaded only for a new environment.
-    bool userEnvSearched = false;
-    CreateEnvironmentBlockFunction createEnvironmentBlock = nullptr;
-    DestroyEnvironmentBlockFunction destroyEnvironmentBlock = nullptr;
+    bool userEnvSearched;
+    CreateEnvironmentBlockFunction createEnvironmentBlock;
+    DestroyEnvironmentBlockFunction destroyEnvironmentBlock;
 };
 
 extern OptionalFunctions gOptionalFunctions;

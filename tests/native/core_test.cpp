@@ -149,8 +149,9 @@ TEST(CommandText, TheCommandIsExpandedAndMustStillFit)
 // or Win.
 TEST(HotKeySetting, ValuesReadAndRefused)
 {
-    const std::tuple<const char*, unsigned, unsigned> rows[] = {
-        // value, modifiers and key (key 0: refused)
+    // Value, modifiers and key; then values refused, which leave the hot key
+    // untouched.
+    const std::tuple<const char*, unsigned, unsigned> read[] = {
         {"Ctrl+Alt+K", kModControl | kModAlt, 'K'},
         {" alt + space ", kModAlt, kKeySpace},
         {"Win+Shift+0", kModWin | kModShift, '0'},
@@ -158,28 +159,22 @@ TEST(HotKeySetting, ValuesReadAndRefused)
         {"F24", 0, 0x87},
         {"Shift+f1", kModShift, 0x70},
         {"Ctrl+F10", kModControl, 0x79},
-        {"K", 0, 0},
-        {"Shift+K", 0, 0},
-        {"Ctrl+Alt", 0, 0},
-        {"Ctrl+Ctrl+K", 0, 0},
-        {"Ctrl++K", 0, 0},
-        {"Ctrl+K+Alt", 0, 0},
-        {"Ctrl+KK", 0, 0},
-        {"Ctrl+F25", 0, 0},
-        {"Ctrl+F0", 0, 0},
-        {"Ctrl+F1x", 0, 0},
-        {"Hyper+K", 0, 0},
-        {"Alt+Space+", 0, 0},
-        {"", 0, 0},
     };
-    for (const auto& [text, modifiers, key] : rows) {
+    const char* const refused[] = {"K",       "Shift+K",    "Ctrl+Alt", "Ctrl+Ctrl+K",
+                                   "Ctrl++K", "Ctrl+K+Alt", "Ctrl+KK",  "Ctrl+F25",
+                                   "Ctrl+F0", "Ctrl+F1x",   "Hyper+K",  "Alt+Space+",
+                                   ""};
+    for (const auto& [text, modifiers, key] : read) {
         HotKey hotKey = {99, 99};
-        EXPECT_EQ(ParseHotKey(text, hotKey), key != 0) << text;
-        if (key != 0)
-            EXPECT_TRUE(hotKey.modifiers == modifiers && hotKey.virtualKey == key)
-                << text << ": " << hotKey.modifiers << " " << hotKey.virtualKey;
-        else
-            EXPECT_TRUE(hotKey.modifiers == 99 && hotKey.virtualKey == 99) << text << ": changed";
+        EXPECT_TRUE(ParseHotKey(text, hotKey)) << text;
+        EXPECT_TRUE(hotKey.modifiers == modifiers && hotKey.virtualKey == key)
+            << text << ": " << hotKey.modifiers << " " << hotKey.virtualKey;
+    }
+    for (const char* text : refused) {
+        HotKey hotKey = {99, 99};
+        EXPECT_FALSE(ParseHotKey(text, hotKey)) << text;
+        EXPECT_TRUE(hotKey.modifiers == 99 && hotKey.virtualKey == 99)
+            << text << ": changed to " << hotKey.modifiers << " " << hotKey.virtualKey;
     }
 }
 
@@ -206,25 +201,21 @@ TEST(LinkCheck, Utf8IsNoFindingInTheUtf8CodePage)
 // or too long), and a byte-order mark is named by its bytes.
 TEST(TextBytes, Utf8AndByteOrderMarks)
 {
+    // Text, whether it is UTF-8, its mark; then text that is not UTF-8.
     const std::tuple<std::string, bool, const char*> rows[] = {
         {"plain", true, ""},
         {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xF4\x8F\xBF\xBF", true, ""},
         {"\xEF\xBB\xBFK", true, "EF BB BF"},
         {"\xFF\xFEK", false, "FF FE"},
         {"\xFE\xFF", false, "FE FF"},
-        {"caf\xE9", false, ""},
-        {"\xC0\x80", false, ""},
-        {"\xE0\x80\x80", false, ""},
-        {"\xED\xA0\x80", false, ""},
-        {"\xF4\x90\x80\x80", false, ""},
-        {"\xE2\x82x", false, ""},
-        {"\xC3", false, ""},
-        {"\xF8\x88\x80\x80\x80", false, ""},
     };
     for (const auto& [text, utf8, mark] : rows) {
         EXPECT_EQ(FormsUtf8(text), utf8) << testing::PrintToString(text);
         EXPECT_EQ(HexBytes(ByteOrderMarkAtStart(text)), mark) << testing::PrintToString(text);
     }
+    for (const std::string text : {"caf\xE9", "\xC0\x80", "\xE0\x80\x80", "\xED\xA0\x80",
+                                   "\xF4\x90\x80\x80", "\xE2\x82x", "\xC3", "\xF8\x88\x80\x80\x80"})
+        EXPECT_FALSE(FormsUtf8(text)) << testing::PrintToString(text);
 }
 
 }  // namespace
