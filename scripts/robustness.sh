@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # How the real kerrow.exe holds up under Wine, driven through X as a person
 # would (xdotool), for each build this machine's Wine runs (i686 and x86_64;
-# x86_64 alone where scripts/wine-session.sh says why not):
+# x86_64 alone where scripts/lib/wine-session.sh says why not):
 #   hostile  hostile link files: Kerrow starts, answers Alt+Space and runs
 #            the valid lines they hold, within a time until ready and a
 #            private memory bound for each
@@ -42,7 +42,7 @@ fi
 soakBaseRound=100 soakSlackFds=2
 
 bash scripts/install-deps.sh test >/dev/null || { echo "robustness: could not install the packages" >&2; exit 1; }
-source scripts/kerrow-x.sh || exit 1
+source scripts/lib/kerrow-x.sh || exit 1
 builds=("$@")
 [ ${#builds[@]} -gt 0 ] || read -r -a builds <<<"$KERROW_WINE_ARCHS"
 for arch in "${builds[@]}"; do

@@ -3,7 +3,7 @@
 # build/run/ (the run directory holds kerrow.exe, link.dat and, after #exit,
 # Kerrow.ini). It runs the i686 build (the windows preset) where this
 # machine's Wine can, else the x86_64 build (windows64), and says which
-# (scripts/wine-session.sh decides).
+# (scripts/lib/wine-session.sh decides).
 #   With a display: Kerrow runs in a 1024x768 Wine desktop window (prefix in
 #   ~/.local/share/kerrow-wine, made on first use); click into it and press
 #   Alt+Space. The script returns when Kerrow ends (#exit, key q in the sample).
@@ -12,7 +12,7 @@
 set -Eeuo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-source scripts/steps.sh
+source scripts/lib/steps.sh
 
 steps_prepare run
 if [ -z "$KERROW_WINE_NO_I686" ]; then
@@ -72,7 +72,7 @@ run_demo() {
   step "start a Wine session" wine_session_start
 
   step_begin "demo" "$demo/wine.log (Kerrow's Wine output)"
-  source scripts/kerrow-x.sh
+  source scripts/lib/kerrow-x.sh
   fail() { step_failed "$*"; }
   # shot NAME: the desktop around the popup's bottom-right corner, three times enlarged.
   shot() {

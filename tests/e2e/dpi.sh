@@ -8,7 +8,7 @@
 # the Kerrow before.
 # Usage: dpi.sh KERROW.EXE RECORDER.EXE
 set -euo pipefail
-source "$(dirname "$0")/../../scripts/kerrow-x.sh"
+source "$(dirname "$0")/../../scripts/lib/kerrow-x.sh"
 wine_session_ensure
 dir=$(mktemp -d /tmp/kerrow-dpi.XXXXXX)
 trap 'wine_session_end_own; rm -rf "$dir"' EXIT

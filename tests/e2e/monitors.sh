@@ -11,7 +11,7 @@
 # TwoMonitors rows of the Win32 tests, run here.
 # Usage: monitors.sh KERROW.EXE RECORDER.EXE WIN32_TESTS.EXE
 set -euo pipefail
-source "$(dirname "$0")/../../scripts/kerrow-x.sh"
+source "$(dirname "$0")/../../scripts/lib/kerrow-x.sh"
 dir=$(mktemp -d /tmp/kerrow-monitors.XXXXXX)
 display=$(wine_session_free_display) || fail "no free X display"
 Xvfb ":$display" -screen 0 1824x768x24 -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &

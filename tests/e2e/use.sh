@@ -6,11 +6,11 @@
 # dragging, #exit and the place it saves, a hot key set in Kerrow.ini, a
 # second copy, and kerrow-check beside it. Kerrow is started from a folder
 # without link.dat, as from the Run key: it reads and writes its files beside
-# kerrow.exe. Uses the session of scripts/wine-session.sh (its own where none
-# runs) and the X helpers of scripts/kerrow-x.sh.
+# kerrow.exe. Uses the session of scripts/lib/wine-session.sh (its own where none
+# runs) and the X helpers of scripts/lib/kerrow-x.sh.
 # Usage: use.sh KERROW.EXE RECORDER.EXE KERROW-CHECK.EXE
 set -euo pipefail
-source "$(dirname "$0")/../../scripts/kerrow-x.sh"
+source "$(dirname "$0")/../../scripts/lib/kerrow-x.sh"
 dir=$(mktemp -d /tmp/kerrow-e2e.XXXXXX)
 # Kerrow's own folder is named outside the ANSI code page, where its change
 # watch must start all the same.

@@ -19,7 +19,7 @@ end() {
   [ "$kind" = native ] || wine_session_end_own
 }
 trap end EXIT
-[ "$kind" = native ] || { source "$(dirname "$0")/../../scripts/wine-session.sh" && wine_session_ensure; } || exit 1
+[ "$kind" = native ] || { source "$(dirname "$0")/../../scripts/lib/wine-session.sh" && wine_session_ensure; } || exit 1
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 launcher=$([ "$kind" = native ] || echo wine)

@@ -11,7 +11,7 @@
 # there, tells a restart from a shutdown.
 # Usage: end_session_test.sh KERROW.EXE RECORDER.EXE
 set -uo pipefail
-source "$(dirname "$0")/../../scripts/kerrow-x.sh" || exit 1
+source "$(dirname "$0")/../../scripts/lib/kerrow-x.sh" || exit 1
 wine_session_ensure || exit 1
 trap 'kill $(jobs -p) 2>/dev/null; wine_session_end_own' EXIT
 wine_prefix_scratch || fail "no Wine prefix"

@@ -2,7 +2,7 @@
 # would through X and as Linux sees a Wine process: for the demo
 # (scripts/run.sh), the end-to-end walk (tests/e2e/use.sh), the robustness
 # runs (scripts/robustness.sh) and the floor comparison (bench/). Needs a Wine
-# session (scripts/wine-session.sh, sourced here). Nothing here sleeps to
+# session (scripts/lib/wine-session.sh, sourced here). Nothing here sleeps to
 # wait: every wait polls its condition until a deadline.
 #   fail MESSAGE         names what went wrong, keeps a picture of the screen,
 #                        and ends the script; a script with its own way of

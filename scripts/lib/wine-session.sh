@@ -17,7 +17,7 @@
 #   wine_prefix_scratch  a throw-away prefix beside the session's
 #   wine_session_wait    polls a condition until a deadline
 #   wine_process_ended   whether a process has ended
-# What a script sees of Kerrow through X is in scripts/kerrow-x.sh.
+# What a script sees of Kerrow through X is in scripts/lib/kerrow-x.sh.
 #
 # Where the 32-bit Wine loader cannot start (a kernel that refuses 32-bit
 # Linux programs, or KERROW_WINE64_ONLY=1), only the x86_64 build can run:
@@ -55,7 +55,7 @@ wine_setup() {
   fi
 
   local shims
-  shims=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine64-only
+  shims=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/wine64-only
   mkdir -p "$shims" || return 1
   wine_shim "$shims/wine" '"$@"'
   wine_shim "$shims/wine-stable" '"$@"'
@@ -69,7 +69,7 @@ wine_setup() {
 # Written beside and then moved, so that a run beside this one never finds
 # half a file.
 wine_shim() {
-  printf '#!/bin/sh\n# Made by scripts/wine-session.sh: Wine through its 64-bit loader only.\nWINELOADER=%s\nexport WINELOADER\nexec %s %s\n' \
+  printf '#!/bin/sh\n# Made by scripts/lib/wine-session.sh: Wine through its 64-bit loader only.\nWINELOADER=%s\nexport WINELOADER\nexec %s %s\n' \
     "$KERROW_WINE64_LOADER" "$KERROW_WINE64_LOADER" "$2" >"$1.$$" &&
     chmod +x "$1.$$" && mv -f "$1.$$" "$1"
 }
