@@ -13,10 +13,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh test
 source scripts/lib/wine-session.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)" --target kerrow floor perf_probe
-cmake --preset bench >/dev/null
-cmake --build --preset bench -j "$(nproc)"
+source scripts/lib/build.sh
+preset_build windows
+preset_build bench
 
 echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)," \
   "Linux $(uname -r), $(wine --version)"

@@ -43,6 +43,7 @@ soakBaseRound=100 soakSlackFds=2
 
 bash scripts/install-deps.sh test >/dev/null || { echo "robustness: could not install the packages" >&2; exit 1; }
 source scripts/lib/kerrow-x.sh || exit 1
+source scripts/lib/build.sh
 builds=("$@")
 [ ${#builds[@]} -gt 0 ] || read -r -a builds <<<"$KERROW_WINE_ARCHS"
 for arch in "${builds[@]}"; do
@@ -56,13 +57,11 @@ mkdir -p "$logs"
 for arch in "${builds[@]}"; do
   preset=$(preset_of "$arch")
   echo "Building $arch ($preset)"
-  { cmake --preset "$preset" && cmake --build --preset "$preset" -j 2 --target kerrow recorder perf_probe; } \
-    >"$logs/robustness-build-$preset.log" 2>&1 ||
+  CMAKE_BUILD_PARALLEL_LEVEL=2 preset_build "$preset" >"$logs/robustness-build-$preset.log" 2>&1 ||
     { echo "robustness: the $preset build failed; log: $logs/robustness-build-$preset.log" >&2; exit 1; }
 done
 echo "Building the native kerrow-check (bench preset, Release)"
-{ cmake --preset bench && cmake --build --preset bench -j 2 --target kerrow-check; } \
-  >"$logs/robustness-build-bench.log" 2>&1 ||
+CMAKE_BUILD_PARALLEL_LEVEL=2 preset_build bench >"$logs/robustness-build-bench.log" 2>&1 ||
   { echo "robustness: the bench build failed; log: $logs/robustness-build-bench.log" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/kerrow-robustness.XXXXXX)

@@ -13,6 +13,7 @@ set -Eeuo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 source scripts/lib/steps.sh
+source scripts/lib/build.sh
 
 steps_prepare run
 if [ -z "$KERROW_WINE_NO_I686" ]; then
@@ -23,8 +24,7 @@ else
   echo "Running the x86_64 build (build/windows64/kerrow.exe): the i686 build cannot run here, because" \
     "$KERROW_WINE_NO_I686."
 fi
-step "configure $preset" cmake --preset "$preset"
-step "build $preset" cmake --build --preset "$preset" -j "$(nproc)"
+step "build $preset" preset_build "$preset"
 
 build=$root/build/$preset
 run=$root/build/run

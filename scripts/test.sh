@@ -12,13 +12,12 @@ set -Eeuo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 source scripts/lib/steps.sh
+source scripts/lib/build.sh
 
 steps_prepare test
 
-jobs=$(nproc)
 for preset in native fuzz bench windows windows64; do
-  step "configure $preset" cmake --preset "$preset"
-  step "build $preset" cmake --build --preset "$preset" -j "$jobs"
+  step "build $preset" preset_build "$preset"
 done
 
 # One ctest run over the build trees, in this order.
