@@ -54,7 +54,9 @@ run_on_display() {
   echo "Keys are in $run/link.dat${key:+; $key then Enter ends Kerrow}."
   step_begin "run Kerrow" "$run/wine.log"
   local status=0
-  (cd "$run" && wine kerrow.exe </dev/null >"$run/wine.log" 2>&1) || status=$?
+  : >"$run/wine.log"
+  wine_start "$run" "$run/wine.log" kerrow.exe
+  wait "$WINE_STARTED" || status=$?
   echo "Kerrow ended with exit code $status"
   case $status in
     0) ;;
@@ -73,7 +75,7 @@ run_demo() {
 
   step_begin "demo" "$demo/wine.log (Kerrow's Wine output)"
   source scripts/lib/kerrow-x.sh
-  fail() { step_failed "$*"; }
+  fail_also() { step_failed "$1"; }
   # shot NAME: the desktop around the popup's bottom-right corner, three times enlarged.
   shot() {
     import -window root -crop "160x60+$((KERROW_DESKTOP_WIDTH - 160))+$((KERROW_DESKTOP_HEIGHT - 60))" \
@@ -83,8 +85,8 @@ run_demo() {
 
   # The demo starts as a first start does: hidden, at the bottom-right corner.
   rm -f "$run/Kerrow.ini"
-  (cd "$run" && exec wine kerrow.exe </dev/null >"$demo/wine.log" 2>&1) &
-  local kerrow=$!
+  wine_start "$run" "$demo/wine.log" kerrow.exe
+  local kerrow=$WINE_STARTED
   kerrow_first_show "$kerrow"
 
   echo "Screenshots:"

@@ -24,8 +24,8 @@ desktop_gone() { [ -z "$(wine_desktop)" ]; }
 
 left=200
 for way in end-session '#shutdown' '#reboot'; do
-  (cd "$prefix" && exec wine kerrow.exe </dev/null >/dev/null 2>&1) &
-  kerrow=$!
+  wine_start "$prefix" /dev/null kerrow.exe
+  kerrow=$WINE_STARTED
   kerrow_first_show $kerrow
   # A Wine program starts once the prefix's start-up (which ran any RunOnce
   # entry left from the round before) has ended.
