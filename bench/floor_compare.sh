@@ -1,14 +1,14 @@
 # Kerrow against the floor (floor.cpp), alternating the two in one Wine
 # desktop on a 1,000-line link.dat:
 #   floor_compare.sh KERROW.EXE FLOOR.EXE PROBE.EXE XLATENCY ALTERNATIONS ROUNDS
-# Needs the DISPLAY and WINEPREFIX of a Wine session (scripts/wine-session.sh).
+# Needs the DISPLAY and WINEPREFIX of a Wine session (scripts/lib/wine-session.sh).
 # For each program in each alternation: start-up (probe.cpp start), private
 # memory after start-up and after ROUNDS rounds of Alt+Space, a typed key and
 # Escape, timed from the X side (xlatency.cpp). Prints a table of medians,
 # spreads and ratios; the raw figures stay in $KERROW_PERF_DATA (and those of
 # every round in $KERROW_PERF_DATA.rounds) if it is set.
 set -euo pipefail
-source "$(dirname "$0")/../scripts/kerrow-x.sh"
+source "$(dirname "$0")/../scripts/lib/kerrow-x.sh"
 
 KERROW_EXE=$(realpath "$1")
 FLOOR_EXE=$(realpath "$2")

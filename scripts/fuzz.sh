@@ -18,6 +18,7 @@ usage() {
 }
 
 cd "$(dirname "$0")/.."
+source scripts/lib/build.sh
 seconds=30
 keepCorpus=
 for arg in "$@"; do
@@ -28,8 +29,7 @@ for arg in "$@"; do
   esac
 done
 
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)"
+preset_build fuzz
 fuzzer=$PWD/build/fuzz/tests/fuzz/link_fuzz
 repoCorpus=$PWD/tests/fuzz/corpus
 work=$PWD/build/fuzz/run

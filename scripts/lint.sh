@@ -2,13 +2,14 @@
 # Checks formatting (clang-format) and runs clang-tidy over the program's
 # sources as its builds compile them: the text core with the native preset's
 # compile commands, the Win32 sources with the windows (MinGW i686) preset's.
-# Configures both presets; which file is which comes from CMake.
+# Builds both presets; which file is which comes from CMake.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-cmake --preset native >/dev/null
-cmake --preset windows >/dev/null
+source scripts/lib/build.sh
+preset_build native >/dev/null
+preset_build windows >/dev/null
 
 status=0
 mapfile -t sources < <(git ls-files '*.cpp' '*.h')

@@ -3,7 +3,7 @@
 #  - under Wine, in one desktop: start-up, hot key to visible, keystroke to
 #    icon and private memory of kerrow.exe (i686) against bench/floor.cpp,
 #    alternating the two (bench/floor_compare.sh); only where this
-#    machine's Wine runs the i686 build (scripts/wine-session.sh);
+#    machine's Wine runs the i686 build (scripts/lib/wine-session.sh);
 #  - natively (Release): loading link.dat against reading the file and finding
 #    its line ends, and resolving a key (bench/load_bench.cpp).
 # KERROW_PERF_ALTERNATIONS (20), KERROW_PERF_ROUNDS (1000) and
@@ -12,11 +12,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh test
-source scripts/wine-session.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)" --target kerrow floor perf_probe
-cmake --preset bench >/dev/null
-cmake --build --preset bench -j "$(nproc)"
+source scripts/lib/wine-session.sh
+source scripts/lib/build.sh
+preset_build windows
+preset_build bench
 
 echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)," \
   "Linux $(uname -r), $(wine --version)"

@@ -3,7 +3,7 @@
 # build/run/ (the run directory holds kerrow.exe, link.dat and, after #exit,
 # Kerrow.ini). It runs the i686 build (the windows preset) where this
 # machine's Wine can, else the x86_64 build (windows64), and says which
-# (scripts/wine-session.sh decides).
+# (scripts/lib/wine-session.sh decides).
 #   With a display: Kerrow runs in a 1024x768 Wine desktop window (prefix in
 #   ~/.local/share/kerrow-wine, made on first use); click into it and press
 #   Alt+Space. The script returns when Kerrow ends (#exit, key q in the sample).
@@ -12,7 +12,8 @@
 set -Eeuo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-source scripts/steps.sh
+source scripts/lib/steps.sh
+source scripts/lib/build.sh
 
 steps_prepare run
 if [ -z "$KERROW_WINE_NO_I686" ]; then
@@ -23,8 +24,7 @@ else
   echo "Running the x86_64 build (build/windows64/kerrow.exe): the i686 build cannot run here, because" \
     "$KERROW_WINE_NO_I686."
 fi
-step "configure $preset" cmake --preset "$preset"
-step "build $preset" cmake --build --preset "$preset" -j "$(nproc)"
+step "build $preset" preset_build "$preset"
 
 build=$root/build/$preset
 run=$root/build/run
@@ -54,7 +54,9 @@ run_on_display() {
   echo "Keys are in $run/link.dat${key:+; $key then Enter ends Kerrow}."
   step_begin "run Kerrow" "$run/wine.log"
   local status=0
-  (cd "$run" && wine kerrow.exe </dev/null >"$run/wine.log" 2>&1) || status=$?
+  : >"$run/wine.log"
+  wine_start "$run" "$run/wine.log" kerrow.exe
+  wait "$WINE_STARTED" || status=$?
   echo "Kerrow ended with exit code $status"
   case $status in
     0) ;;
@@ -72,8 +74,8 @@ run_demo() {
   step "start a Wine session" wine_session_start
 
   step_begin "demo" "$demo/wine.log (Kerrow's Wine output)"
-  source scripts/kerrow-x.sh
-  fail() { step_failed "$*"; }
+  source scripts/lib/kerrow-x.sh
+  fail_also() { step_failed "$1"; }
   # shot NAME: the desktop around the popup's bottom-right corner, three times enlarged.
   shot() {
     import -window root -crop "160x60+$((KERROW_DESKTOP_WIDTH - 160))+$((KERROW_DESKTOP_HEIGHT - 60))" \
@@ -83,8 +85,8 @@ run_demo() {
 
   # The demo starts as a first start does: hidden, at the bottom-right corner.
   rm -f "$run/Kerrow.ini"
-  (cd "$run" && exec wine kerrow.exe </dev/null >"$demo/wine.log" 2>&1) &
-  local kerrow=$!
+  wine_start "$run" "$demo/wine.log" kerrow.exe
+  local kerrow=$WINE_STARTED
   kerrow_first_show "$kerrow"
 
   echo "Screenshots:"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: installs what the tests need, builds the presets (native,
 # fuzz, bench, windows, windows64), starts a Wine session (Xvfb on a free
-# display, a throw-away prefix; scripts/wine-session.sh) and runs all the
+# display, a throw-away prefix; scripts/lib/wine-session.sh) and runs all the
 # build trees' tests in one ctest run: the native tests under the sanitizers,
 # the fuzzer for a bounded time, then the checks of the two Windows builds'
 # files and their Win32 and end-to-end tests under Wine.
@@ -11,14 +11,13 @@
 set -Eeuo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-source scripts/steps.sh
+source scripts/lib/steps.sh
+source scripts/lib/build.sh
 
 steps_prepare test
 
-jobs=$(nproc)
 for preset in native fuzz bench windows windows64; do
-  step "configure $preset" cmake --preset "$preset"
-  step "build $preset" cmake --build --preset "$preset" -j "$jobs"
+  step "build $preset" preset_build "$preset"
 done
 
 # One ctest run over the build trees, in this order.

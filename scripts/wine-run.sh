@@ -5,7 +5,7 @@
 # they would keep it open, and the runner waiting, until the session ends.
 # Wine as the session set it up: through the 64-bit loader where this machine
 # does not run 32-bit programs.
-source "$(dirname "$0")/wine-session.sh" || exit 1
+source "$(dirname "$0")/lib/wine-session.sh" || exit 1
 trap wine_session_end_own EXIT
 wine_session_ensure >&2 || exit 1
 out=$(mktemp /tmp/kerrow-wine-run.XXXXXX)

@@ -8,7 +8,7 @@
 # the Kerrow before.
 # Usage: dpi.sh KERROW.EXE RECORDER.EXE
 set -euo pipefail
-source "$(dirname "$0")/../../scripts/kerrow-x.sh"
+source "$(dirname "$0")/../../scripts/lib/kerrow-x.sh"
 wine_session_ensure
 dir=$(mktemp -d /tmp/kerrow-dpi.XXXXXX)
 trap 'wine_session_end_own; rm -rf "$dir"' EXIT
@@ -21,8 +21,8 @@ for dpi in 144 192; do
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null >/dev/null 2>&1
   wineserver -k || true
   wineserver -w
-  (cd "$dir" && exec wine kerrow.exe </dev/null >/dev/null 2>&1) &
-  kerrow_first_show $!
+  wine_start "$dir" /dev/null kerrow.exe
+  kerrow_first_show "$WINE_STARTED"
   square=$((16 * dpi / 96))
   wine_geometry "$(kerrow_popup)" && [ $((WIDTH - 2))x$((HEIGHT - 2)) = $((72 * dpi / 96))x$square ] ||
     fail "$dpi DPI: ${WIDTH}x$HEIGHT"

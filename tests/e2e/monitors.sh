@@ -11,14 +11,11 @@
 # TwoMonitors rows of the Win32 tests, run here.
 # Usage: monitors.sh KERROW.EXE RECORDER.EXE WIN32_TESTS.EXE
 set -euo pipefail
-source "$(dirname "$0")/../../scripts/kerrow-x.sh"
+source "$(dirname "$0")/../../scripts/lib/kerrow-x.sh"
 dir=$(mktemp -d /tmp/kerrow-monitors.XXXXXX)
-display=$(wine_session_free_display) || fail "no free X display"
-Xvfb ":$display" -screen 0 1824x768x24 -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
-xvfb=$!
-trap 'kill $(jobs -p) 2>/dev/null; wine_prefix_scratch_end; wait; rm -rf "$dir"' EXIT
-export DISPLAY=:$display KERROW_X_NO_DESKTOP=1
-wait_for xdpyinfo
+trap 'kill $(jobs -p) 2>/dev/null; wine_prefix_scratch_end; wine_xvfb_stop; wait; rm -rf "$dir"' EXIT
+wine_xvfb_start 1824x768x24 -noreset || fail "no X server"
+export KERROW_X_NO_DESKTOP=1
 xrandr --setmonitor '*LEFT' 1024/270x768/203+0+0 screen
 xrandr --setmonitor RIGHT 800/211x600/158+1024+0 none
 wine_prefix_scratch || fail "no Wine prefix"
@@ -33,11 +30,10 @@ wineserver -w
 wine "$3" --gtest_filter='*TwoMonitors*' </dev/null >"$dir/tests.log" 2>&1 || fail "$(tr -d '\r' <"$dir/tests.log")"
 cp "$1" "$2" "$dir/"
 printf 'bye\t#exit\n' >"$dir/link.dat"
-(cd "$dir" && exec wine notepad.exe </dev/null >/dev/null 2>&1) &
+wine_start "$dir" /dev/null notepad.exe
 wait_for wine_x_focus_is "Untitled - Notepad"
-(cd "$dir" && exec wine kerrow.exe </dev/null >/dev/null 2>&1) &
-kerrow=$!
-kerrow_first_show $kerrow
+wine_start "$dir" /dev/null kerrow.exe
+kerrow_first_show "$WINE_STARTED"
 wine_geometry "$(kerrow_popup)"
 [ $((X + WIDTH)),$((Y + HEIGHT)) = 1024,768 ] || fail "first shown at $X,$Y, ${WIDTH}x$HEIGHT"
 width=$WIDTH height=$HEIGHT

@@ -6,11 +6,11 @@
 # dragging, #exit and the place it saves, a hot key set in Kerrow.ini, a
 # second copy, and kerrow-check beside it. Kerrow is started from a folder
 # without link.dat, as from the Run key: it reads and writes its files beside
-# kerrow.exe. Uses the session of scripts/wine-session.sh (its own where none
-# runs) and the X helpers of scripts/kerrow-x.sh.
+# kerrow.exe. Uses the session of scripts/lib/wine-session.sh (its own where none
+# runs) and the X helpers of scripts/lib/kerrow-x.sh.
 # Usage: use.sh KERROW.EXE RECORDER.EXE KERROW-CHECK.EXE
 set -euo pipefail
-source "$(dirname "$0")/../../scripts/kerrow-x.sh"
+source "$(dirname "$0")/../../scripts/lib/kerrow-x.sh"
 dir=$(mktemp -d /tmp/kerrow-e2e.XXXXXX)
 # Kerrow's own folder is named outside the ANSI code page, where its change
 # watch must start all the same.
@@ -22,7 +22,7 @@ wine_session_ensure
 mkdir "$dir/bin" "$home" && cp "$1" "$3" "$home/" && cp "$2" "$dir/bin/"
 export KERROW_RECORDER_LOG=$(wine_path "$dir/recorder.log") KERROW_BIN=$(wine_path "$dir/bin")
 recorder=$(wine_path "$dir/bin/recorder.exe")
-start() { (cd "$dir" && exec wine "$home/kerrow.exe" </dev/null >>"$dir/wine.log" 2>&1) & }
+start() { wine_start "$dir" "$dir/wine.log" "$home/kerrow.exe"; }
 # The icon square as the screen shows it.
 icon() { wine_geometry "$(kerrow_popup)" && import -window root -crop "16x16+$((X + 1))+$((Y + 1))" txt:-; }
 # launched N ARGS: the Nth start of the recorder was in its folder, shown
@@ -44,7 +44,7 @@ ended_with() {
 }
 
 printf '%s\n' "rec	$recorder	--alpha \"two words\" " "bye	#exit" "env	%KERROW_BIN%\recorder.exe	%KERROW_BIN%" >"$home/link.dat"
-start && kerrow=$!
+start && kerrow=$WINE_STARTED
 kerrow_first_show $kerrow
 kerrow_type re kerrow_grey
 kerrow_type c kerrow_icon_painted
@@ -83,7 +83,7 @@ kerrow_type new kerrow_icon_painted
 xdotool key Return
 launched 4 ' new|fresh'
 
-(cd "$dir" && exec wine notepad.exe </dev/null >>"$dir/wine.log" 2>&1) &
+wine_start "$dir" "$dir/wine.log" notepad.exe
 wait_for wine_x_focus_is "Untitled - Notepad"
 kerrow_show
 wine_geometry "$(xdotool search --onlyvisible --name Notepad | head -n 1)"
@@ -98,13 +98,13 @@ xdotool key Return
 ended_with $kerrow 0
 [ -s "$home/Kerrow.ini" ] && [ ! -e "$dir/Kerrow.ini" ] || fail "Kerrow.ini is not beside kerrow.exe"
 printf '[Settings]\r\nHotKey=Ctrl+Alt+K\r\n' >>"$home/Kerrow.ini"
-start && kerrow=$!
+start && kerrow=$WINE_STARTED
 wait_for kerrow_at "${place%,*}" "${place#*,}"
 start
-ended_with $! 1
+ended_with "$WINE_STARTED" 1
 # Alt+Space is free for other programs: the recorder can hold it.
-(cd "$dir" && KERROW_RECORDER_LOG=$(wine_path "$dir/held.log") exec wine "$2" --hold </dev/null >/dev/null 2>&1) &
-holder=$!
+KERROW_RECORDER_LOG=$(wine_path "$dir/held.log") wine_start "$dir" /dev/null "$2" --hold
+holder=$WINE_STARTED
 wait_for recorder_ran "$dir/held.log" 1
 kill $holder && wait $holder || true
 (cd "$dir" && wine "$home/kerrow-check.exe" </dev/null >/dev/null 2>"$dir/check.err") &&

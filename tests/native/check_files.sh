@@ -19,9 +19,9 @@ end() {
   [ "$kind" = native ] || wine_session_end_own
 }
 trap end EXIT
-[ "$kind" = native ] || { source "$(dirname "$0")/../../scripts/wine-session.sh" && wine_session_ensure; } || exit 1
-status=0
-fail() { echo "FAIL: $*"; status=1; }
+[ "$kind" = native ] || { source "$(dirname "$0")/../../scripts/lib/wine-session.sh" && wine_session_ensure; } || exit 1
+status=0 KERROW_FAIL_GOES_ON=1
+source "$(dirname "$0")/../../scripts/lib/fail.sh"
 launcher=$([ "$kind" = native ] || echo wine)
 run() { (cd "$data" && $launcher "$checker" "$@" </dev/null >"$work/out" 2>"$work/err"); }
 
@@ -49,8 +49,8 @@ done
 # link.dat; none when Kerrow.ini sets a hot key that is free, and a finding on
 # its line for a value Kerrow cannot read, which leaves Alt+Space.
 export KERROW_RECORDER_LOG=Z:${work//\//\\}\\held
-(cd "$work" && exec wine "$3" --hold </dev/null >/dev/null 2>&1) &
-holder=$!
+wine_start "$work" /dev/null "$3" --hold
+holder=$WINE_STARTED
 wine_session_wait 20 test -s "$work/held" || fail "the recorder does not hold Alt+Space"
 for row in "2 1 -" "1 1 -" "0 0 Ctrl+Alt+K" "1 2 Ctrl+Alt+"; do
   read -r expected held hotKey <<<"$row"

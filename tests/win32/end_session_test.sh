@@ -11,7 +11,7 @@
 # there, tells a restart from a shutdown.
 # Usage: end_session_test.sh KERROW.EXE RECORDER.EXE
 set -uo pipefail
-source "$(dirname "$0")/../../scripts/kerrow-x.sh" || exit 1
+source "$(dirname "$0")/../../scripts/lib/kerrow-x.sh" || exit 1
 wine_session_ensure || exit 1
 trap 'kill $(jobs -p) 2>/dev/null; wine_session_end_own' EXIT
 wine_prefix_scratch || fail "no Wine prefix"
@@ -24,8 +24,8 @@ desktop_gone() { [ -z "$(wine_desktop)" ]; }
 
 left=200
 for way in end-session '#shutdown' '#reboot'; do
-  (cd "$prefix" && exec wine kerrow.exe </dev/null >/dev/null 2>&1) &
-  kerrow=$!
+  wine_start "$prefix" /dev/null kerrow.exe
+  kerrow=$WINE_STARTED
   kerrow_first_show $kerrow
   # A Wine program starts once the prefix's start-up (which ran any RunOnce
   # entry left from the round before) has ended.

@@ -14,8 +14,8 @@
 set -uo pipefail
 objdump=$1
 shift
-status=0
-fail() { echo "FAIL: $*" && status=1; }
+status=0 KERROW_FAIL_GOES_ON=1
+source "$(dirname "$0")/../../scripts/lib/fail.sh"
 for exe in "$@"; do
   headers=$("$objdump" -p "$exe")
   flags=$(sed -n '/^DllCharacteristics/,/^SizeOf/p' <<<"$headers")

@@ -2,11 +2,10 @@
 # would through X and as Linux sees a Wine process: for the demo
 # (scripts/run.sh), the end-to-end walk (tests/e2e/use.sh), the robustness
 # runs (scripts/robustness.sh) and the floor comparison (bench/). Needs a Wine
-# session (scripts/wine-session.sh, sourced here). Nothing here sleeps to
+# session (scripts/lib/wine-session.sh, sourced here). Nothing here sleeps to
 # wait: every wait polls its condition until a deadline.
-#   fail MESSAGE         names what went wrong, keeps a picture of the screen,
-#                        and ends the script; a script with its own way of
-#                        failing defines it after sourcing
+#   fail MESSAGE         scripts/lib/fail.sh's, which here also keeps a
+#                        picture of the screen (fail_also)
 #   wait_for COMMAND...  polls COMMAND for KERROW_X_DEADLINE seconds (20),
 #                        then fails naming it
 #   kerrow_popup, kerrow_hidden, kerrow_focused, kerrow_icon_painted,
@@ -23,6 +22,7 @@
 #                        (tests/helpers) has written N lines to LOG
 #   wine_pids, wine_private_kib, wine_path  Wine's processes and paths
 source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh" || return 1
+source "$(dirname "${BASH_SOURCE[0]}")/fail.sh"
 
 KERROW_TITLE="Kerrow by Pellam"
 KERROW_X_DEADLINE=${KERROW_X_DEADLINE:-20}
@@ -31,10 +31,9 @@ KERROW_X_DEADLINE=${KERROW_X_DEADLINE:-20}
 KERROW_DESKTOP_WIDTH=${KERROW_DESKTOP_SIZE%x*}
 KERROW_DESKTOP_HEIGHT=${KERROW_DESKTOP_SIZE#*x}
 
-fail() {
+fail_also() {
   import -window root /tmp/kerrow-x-failure.png 2>/dev/null || true
-  echo "FAIL: $* (the screen: /tmp/kerrow-x-failure.png)" >&2
-  exit 1
+  echo "the screen: /tmp/kerrow-x-failure.png" >&2
 }
 
 wait_for() {
@@ -85,8 +84,8 @@ wine_desktop_focused() { [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$(wine_
 # probe (bench/probe.cpp keep), started in DIR, holds it open between them
 # (its process id in KEEPER), and it has the X focus from then on.
 wine_keep_desktop() {
-  (cd "$2" && exec wine "$1" keep 86400 </dev/null >"$2/keeper.txt" 2>&1) &
-  KEEPER=$!
+  wine_start "$2" "$2/keeper.txt" "$1" keep 86400
+  KEEPER=$WINE_STARTED
   KERROW_X_DEADLINE=60 wait_for xdotool search --name 'Wine desktop'
   xdotool windowfocus --sync "$(wine_desktop)"
 }

@@ -8,7 +8,7 @@
 # Needs `set -E` (errtrace), so that the trap also sees failures in functions.
 
 KERROW_SCRIPT=$(basename "$0")
-KERROW_LOGS=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/logs
+KERROW_LOGS=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/logs
 KERROW_STEP="start"
 KERROW_STEP_LOG=""
 
@@ -50,9 +50,9 @@ step_trap() {
 trap 'step_trap $? "$BASH_COMMAND" $LINENO' ERR
 
 # steps_prepare run|test: installs the Debian packages of the README command
-# and sets Wine up (scripts/wine-session.sh).
+# and sets Wine up (scripts/lib/wine-session.sh).
 steps_prepare() {
   step "install the Debian packages" bash scripts/install-deps.sh "$1"
   step_begin "set up Wine"
-  source scripts/wine-session.sh
+  source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh"
 }

@@ -7,17 +7,25 @@
 #                        here; empty where it can)
 #   wine_prefix_make DIR a new prefix in DIR with a virtual desktop, a disc
 #                        drive K: and a server \\kerrowhost
-#   wine_session_start   Xvfb on a free display, a throw-away Wine prefix with
-#                        a 1024x768 virtual desktop, a persistent wineserver;
-#                        exports DISPLAY and WINEPREFIX for what follows
+#   wine_xvfb_start SCREEN [ARG...]  Xvfb on a free display (exported as
+#                        DISPLAY) with one screen of SCREEN (WxHxDEPTH);
+#                        wine_xvfb_stop ends it
+#   wine_session_start   Xvfb, a throw-away Wine prefix with a 1024x768
+#                        virtual desktop, a persistent wineserver; exports
+#                        DISPLAY and WINEPREFIX for what follows
 #   wine_session_stop    ends that wineserver and that Xvfb, removes the prefix
 #   wine_session_ensure  starts a session only where none is running (a test
 #                        run on its own, as by `ctest --preset windows`);
 #                        wine_session_end_own stops it again
 #   wine_prefix_scratch  a throw-away prefix beside the session's
+#   wine_prefix_end DIR  ends the programs of the prefix in DIR, removes it
+#   wine_start DIR LOG PROGRAM [ARG...]  the one way a script starts a Windows
+#                        program (Kerrow too): in the background, in the folder
+#                        DIR, its output added to LOG; its process id in
+#                        WINE_STARTED
 #   wine_session_wait    polls a condition until a deadline
 #   wine_process_ended   whether a process has ended
-# What a script sees of Kerrow through X is in scripts/kerrow-x.sh.
+# What a script sees of Kerrow through X is in scripts/lib/kerrow-x.sh.
 #
 # Where the 32-bit Wine loader cannot start (a kernel that refuses 32-bit
 # Linux programs, or KERROW_WINE64_ONLY=1), only the x86_64 build can run:
@@ -55,7 +63,7 @@ wine_setup() {
   fi
 
   local shims
-  shims=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine64-only
+  shims=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/wine64-only
   mkdir -p "$shims" || return 1
   wine_shim "$shims/wine" '"$@"'
   wine_shim "$shims/wine-stable" '"$@"'
@@ -69,7 +77,7 @@ wine_setup() {
 # Written beside and then moved, so that a run beside this one never finds
 # half a file.
 wine_shim() {
-  printf '#!/bin/sh\n# Made by scripts/wine-session.sh: Wine through its 64-bit loader only.\nWINELOADER=%s\nexport WINELOADER\nexec %s %s\n' \
+  printf '#!/bin/sh\n# Made by scripts/lib/wine-session.sh: Wine through its 64-bit loader only.\nWINELOADER=%s\nexport WINELOADER\nexec %s %s\n' \
     "$KERROW_WINE64_LOADER" "$KERROW_WINE64_LOADER" "$2" >"$1.$$" &&
     chmod +x "$1.$$" && mv -f "$1.$$" "$1"
 }
@@ -134,17 +142,27 @@ wine_prefix_make() {
   wineserver -w
 }
 
-wine_session_start() {
+wine_xvfb_start() {
   local n
   n=$(wine_session_free_display) || { echo "wine-session: no free X display" >&2; return 1; }
   KERROW_XVFB_LOG=$(mktemp /tmp/kerrow-xvfb.XXXXXX)
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$KERROW_XVFB_LOG" 2>&1 &
+  Xvfb ":$n" -screen 0 "$1" -nolisten tcp "${@:2}" >"$KERROW_XVFB_LOG" 2>&1 &
   KERROW_XVFB_PID=$!
   export DISPLAY=":$n"
   wine_session_wait 20 xdpyinfo -display "$DISPLAY" \
     || wine_session_wait 1 test -e "/tmp/.X11-unix/X$n" \
     || { cat "$KERROW_XVFB_LOG" >&2; echo "wine-session: Xvfb did not start on $DISPLAY" >&2; return 1; }
+}
+wine_xvfb_stop() {
+  if [ -n "${KERROW_XVFB_PID:-}" ]; then
+    kill "$KERROW_XVFB_PID" 2>/dev/null || true
+    wait "$KERROW_XVFB_PID" 2>/dev/null || true
+  fi
+  rm -f "${KERROW_XVFB_LOG:-}"
+}
 
+wine_session_start() {
+  wine_xvfb_start 1280x1024x24 || return 1
   export KERROW_SESSION_PREFIX
   KERROW_SESSION_PREFIX=$(mktemp -d /tmp/kerrow-wine.XXXXXX)
   wine_prefix_make "$KERROW_SESSION_PREFIX" || return 1
@@ -158,16 +176,9 @@ wine_session_start() {
 
 # Stops only what wine_session_start started: never a prefix it did not make.
 wine_session_stop() {
-  if [ -n "${KERROW_SESSION_PREFIX:-}" ] && [ -d "$KERROW_SESSION_PREFIX" ]; then
-    WINEPREFIX=$KERROW_SESSION_PREFIX wineserver -k </dev/null >/dev/null 2>&1 || true
-    WINEPREFIX=$KERROW_SESSION_PREFIX wineserver -w </dev/null >/dev/null 2>&1 || true
-    rm -rf "$KERROW_SESSION_PREFIX"
-  fi
-  if [ -n "${KERROW_XVFB_PID:-}" ]; then
-    kill "$KERROW_XVFB_PID" 2>/dev/null || true
-    wait "$KERROW_XVFB_PID" 2>/dev/null || true
-  fi
-  rm -f "${KERROW_XVFB_LOG:-}"
+  [ -z "${KERROW_SESSION_PREFIX:-}" ] || [ ! -d "$KERROW_SESSION_PREFIX" ] ||
+    wine_prefix_end "$KERROW_SESSION_PREFIX"
+  wine_xvfb_stop
 }
 
 # A test started outside a session gets one of its own, never the host's
@@ -190,10 +201,22 @@ wine_prefix_scratch() {
   KERROW_SCRATCH_PREFIX=$(mktemp -d /tmp/kerrow-scratch.XXXXXX) && wine_prefix_make "$KERROW_SCRATCH_PREFIX"
 }
 wine_prefix_scratch_end() {
-  [ -n "${KERROW_SCRATCH_PREFIX:-}" ] || return 0
-  WINEPREFIX=$KERROW_SCRATCH_PREFIX wineserver -k </dev/null >/dev/null 2>&1 || true
-  WINEPREFIX=$KERROW_SCRATCH_PREFIX wineserver -w </dev/null >/dev/null 2>&1 || true
-  rm -rf "$KERROW_SCRATCH_PREFIX"
+  [ -z "${KERROW_SCRATCH_PREFIX:-}" ] || wine_prefix_end "$KERROW_SCRATCH_PREFIX"
+}
+
+wine_prefix_end() {
+  WINEPREFIX=$1 wineserver -k </dev/null >/dev/null 2>&1 || true
+  WINEPREFIX=$1 wineserver -w </dev/null >/dev/null 2>&1 || true
+  rm -rf "$1"
+}
+
+# Wine's background processes keep the descriptors of whoever starts them
+# (see wine_prefix_make): the program gets none of ours.
+wine_start() {
+  local dir=$1 log=$2
+  shift 2
+  (cd "$dir" && exec wine "$@" </dev/null >>"$log" 2>&1) &
+  WINE_STARTED=$!
 }
 
 # wine_process_ended PID: the process has ended (gone, or a zombie not yet
