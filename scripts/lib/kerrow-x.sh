@@ -15,6 +15,7 @@
 #   kerrow_first_show PID  the same just after Kerrow (process PID) started
 #   kerrow_type KEYS CONDITION...  types into the box, waits for CONDITION
 #   kerrow_drag X Y, kerrow_at X Y  moves the popup, and where it is
+#   kerrow_ended_with PID CODE, kerrow_icon_pixels
 #   kerrow_saved_place FILE  the place a Kerrow.ini holds
 #   wine_desktop, wine_desktop_focused, wine_keep_desktop, wine_geometry,
 #   wine_x_focus_is      Wine's windows
@@ -171,3 +172,17 @@ kerrow_drag() {
   fail "dragged $try times towards $1,$2: at $X,$Y, not ${3:-$1},${4:-$2}"
 }
 kerrow_at() { wine_geometry "$(kerrow_popup)" && [ "$X,$Y" = "$1,$2" ]; }
+
+# kerrow_ended_with PID CODE: the Kerrow of process PID (a child of this
+# shell) ends, with exit code CODE.
+kerrow_ended_with() {
+  local status=0
+  wait_for wine_process_ended "$1"
+  wait "$1" || status=$?
+  [ "$status" -eq "$2" ] || fail "exit code $status, not $2"
+}
+
+# kerrow_icon_pixels: the icon square as the screen shows it.
+kerrow_icon_pixels() {
+  wine_geometry "$(kerrow_popup)" && import -window root -crop "16x16+$((X + 1))+$((Y + 1))" txt:-
+}

@@ -23,8 +23,6 @@ mkdir "$dir/bin" "$home" && cp "$1" "$3" "$home/" && cp "$2" "$dir/bin/"
 export KERROW_RECORDER_LOG=$(wine_path "$dir/recorder.log") KERROW_BIN=$(wine_path "$dir/bin")
 recorder=$(wine_path "$dir/bin/recorder.exe")
 start() { wine_start "$dir" "$dir/wine.log" "$home/kerrow.exe"; }
-# The icon square as the screen shows it.
-icon() { wine_geometry "$(kerrow_popup)" && import -window root -crop "16x16+$((X + 1))+$((Y + 1))" txt:-; }
 # launched N ARGS: the Nth start of the recorder was in its folder, shown
 # normally (SW_SHOWNORMAL), with ARGS.
 launched() {
@@ -37,11 +35,6 @@ trash=$XDG_DATA_HOME/Trash
 trash_empty() { [ -z "$(find "$trash" -type f)" ]; }
 printf '[Trash Info]\nPath=/tmp/old.txt\nDeletionDate=2026-12-01T10:00:00\n' >"$trash/info/old.txt.trashinfo"
 echo old >"$trash/files/old.txt"
-ended_with() {
-  wait_for wine_process_ended "$1"
-  wait "$1" && status=0 || status=$?
-  [ "$status" -eq "$2" ] || fail "exit code $status, not $2"
-}
 
 printf '%s\n' "rec	$recorder	--alpha \"two words\" " "bye	#exit" "env	%KERROW_BIN%\recorder.exe	%KERROW_BIN%" >"$home/link.dat"
 start && kerrow=$WINE_STARTED
@@ -51,12 +44,12 @@ kerrow_type c kerrow_icon_painted
 kerrow_type xy kerrow_grey
 xdotool key BackSpace
 wait_for kerrow_icon_painted
-written=$(icon)
+written=$(kerrow_icon_pixels)
 xdotool key Return
 launched 1 ' --alpha "two words" '
 wait_for kerrow_grey
 kerrow_type env kerrow_icon_painted
-[ "$(icon)" = "$written" ] || fail "the icon of %KERROW_BIN%\recorder.exe is not that of $recorder"
+[ "$(kerrow_icon_pixels)" = "$written" ] || fail "the icon of %KERROW_BIN%\recorder.exe is not that of $recorder"
 xdotool key Return
 launched 2 ' %KERROW_BIN%'
 wait_for kerrow_grey
@@ -90,18 +83,16 @@ wine_geometry "$(xdotool search --onlyvisible --name Notepad | head -n 1)"
 xdotool mousemove $((X + 60)) $((Y + 60)) click 1
 wait_for kerrow_hidden
 kerrow_show
-wine_geometry "$(kerrow_popup)" && corner=$X,$Y
-xdotool mousemove $((X + 9)) $((Y + 9)) mousedown 1 mousemove 500 400 mousemove 300 200 mouseup 1
-kerrow_type bye kerrow_icon_painted # typed after the drag, so seen after it: the drag is over
-wine_geometry "$(kerrow_popup)" && place=$X,$Y && [ "$place" != "$corner" ] || fail "not dragged"
+kerrow_drag 300 200
+kerrow_type bye kerrow_icon_painted
 xdotool key Return
-ended_with $kerrow 0
+kerrow_ended_with $kerrow 0
 [ -s "$home/Kerrow.ini" ] && [ ! -e "$dir/Kerrow.ini" ] || fail "Kerrow.ini is not beside kerrow.exe"
 printf '[Settings]\r\nHotKey=Ctrl+Alt+K\r\n' >>"$home/Kerrow.ini"
 start && kerrow=$WINE_STARTED
-wait_for kerrow_at "${place%,*}" "${place#*,}"
+wait_for kerrow_at 300 200
 start
-ended_with "$WINE_STARTED" 1
+kerrow_ended_with "$WINE_STARTED" 1
 # Alt+Space is free for other programs: the recorder can hold it.
 KERROW_RECORDER_LOG=$(wine_path "$dir/held.log") wine_start "$dir" /dev/null "$2" --hold
 holder=$WINE_STARTED
@@ -116,5 +107,5 @@ wait_for kerrow_hidden
 kerrow_show ctrl+alt+k
 kerrow_type bye kerrow_icon_painted
 xdotool key Return
-ended_with $kerrow 0
+kerrow_ended_with $kerrow 0
 grep -q '^HotKey=Ctrl+Alt+K' "$home/Kerrow.ini" || fail "#exit took the hot key out of Kerrow.ini: $(cat "$home/Kerrow.ini")"

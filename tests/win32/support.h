@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -46,17 +48,12 @@ inline std::string EnterScratchFolder()
     return std::string(folder) + "\\";
 }
 
-inline void RemoveScratchFolder(const std::string& folder)
+inline void RemoveScratchFolder(std::string folder)
 {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    SetCurrentDirectoryA(temp);
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        DeleteFileA((folder + found.cFileName).c_str());
-    FindClose(search);
-    RemoveDirectoryA(folder.c_str());
+    SetCurrentDirectoryA(ExeFolder().c_str());
+    folder.back() = '\0';  // the backslash: the list of names ends with a second string end
+    SHFILEOPSTRUCTA remove = {nullptr, FO_DELETE, folder.c_str(), nullptr, FOF_NO_UI, {}, {}, {}};
+    SHFileOperationA(&remove);
 }
 
 class PopupTest : public testing::Test {
