@@ -17,7 +17,8 @@
 #   wine_session_ensure  starts a session only where none is running (a test
 #                        run on its own, as by `ctest --preset windows`);
 #                        wine_session_end_own stops it again
-#   wine_prefix_scratch  a throw-away prefix beside the session's
+#   wine_prefix_scratch  a throw-away prefix beside the session's, copied
+#                        from the one the session made (wine_prefix_copy)
 #   wine_prefix_end DIR  ends the programs of the prefix in DIR, removes it
 #   wine_start DIR LOG PROGRAM [ARG...]  the one way a script starts a Windows
 #                        program (Kerrow too): in the background, in the folder
@@ -161,11 +162,29 @@ wine_xvfb_stop() {
   rm -f "${KERROW_XVFB_LOG:-}"
 }
 
+# wine_prefix_copy FROM TO: a prefix in TO made as a copy of one that
+# wine_prefix_make made in FROM and whose server has ended, in about a second
+# instead of wineboot's ten or more. The system folders, most of its size
+# (1.2 GB), which Wine does not write to once it is set up, are shared as
+# hard links; every other file (the registry, the users' folders) is copied,
+# so that what one prefix writes stays its own; K: is the copy's own folder.
+wine_prefix_copy() {
+  local file
+  cp -al "$1/." "$2/" || return 1
+  find "$2" \( -path "$2/drive_c/windows/system32" -o -path "$2/drive_c/windows/syswow64" \) -prune \
+    -o -type f -print0 | while IFS= read -r -d '' file; do
+    cp -p "$file" "$file.copy" && mv -f "$file.copy" "$file" || return 1
+  done && ln -sfn "$2/disc" "$2/dosdevices/k:"
+}
+
 wine_session_start() {
   wine_xvfb_start 1280x1024x24 || return 1
-  export KERROW_SESSION_PREFIX
+  export KERROW_SESSION_PREFIX KERROW_PREFIX_TEMPLATE
   KERROW_SESSION_PREFIX=$(mktemp -d /tmp/kerrow-wine.XXXXXX)
   wine_prefix_make "$KERROW_SESSION_PREFIX" || return 1
+  # What the throw-away prefixes of the tests are copied from.
+  KERROW_PREFIX_TEMPLATE=$(mktemp -d /tmp/kerrow-template.XXXXXX)
+  wine_prefix_copy "$KERROW_SESSION_PREFIX" "$KERROW_PREFIX_TEMPLATE" || return 1
   # Wine's recycle bin is the freedesktop.org trash under XDG_DATA_HOME: the
   # session's own, so that no test empties the host's.
   export XDG_DATA_HOME=$KERROW_SESSION_PREFIX/xdg-data
@@ -178,6 +197,7 @@ wine_session_start() {
 wine_session_stop() {
   [ -z "${KERROW_SESSION_PREFIX:-}" ] || [ ! -d "$KERROW_SESSION_PREFIX" ] ||
     wine_prefix_end "$KERROW_SESSION_PREFIX"
+  [ -z "${KERROW_PREFIX_TEMPLATE:-}" ] || rm -rf "$KERROW_PREFIX_TEMPLATE"
   wine_xvfb_stop
 }
 
@@ -198,7 +218,13 @@ wine_session_end_own() {
 # changes what Wine reads at its start), made current. wine_session_end_own
 # ends its programs and removes it.
 wine_prefix_scratch() {
-  KERROW_SCRATCH_PREFIX=$(mktemp -d /tmp/kerrow-scratch.XXXXXX) && wine_prefix_make "$KERROW_SCRATCH_PREFIX"
+  KERROW_SCRATCH_PREFIX=$(mktemp -d /tmp/kerrow-scratch.XXXXXX) || return 1
+  if [ -d "${KERROW_PREFIX_TEMPLATE:-}" ]; then
+    export WINEPREFIX=$KERROW_SCRATCH_PREFIX
+    wine_prefix_copy "$KERROW_PREFIX_TEMPLATE" "$KERROW_SCRATCH_PREFIX"
+  else
+    wine_prefix_make "$KERROW_SCRATCH_PREFIX"
+  fi
 }
 wine_prefix_scratch_end() {
   [ -z "${KERROW_SCRATCH_PREFIX:-}" ] || wine_prefix_end "$KERROW_SCRATCH_PREFIX"
