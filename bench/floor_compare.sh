@@ -1,6 +1,7 @@
 # Kerrow against the floor (floor.cpp), alternating the two in one Wine
 # desktop on a 1,000-line link.dat:
 #   floor_compare.sh KERROW.EXE FLOOR.EXE PROBE.EXE XLATENCY ALTERNATIONS ROUNDS
+#     [KERROW_CENSUS.EXE FLOOR_CENSUS.EXE]
 # Needs the DISPLAY and WINEPREFIX of a Wine session (scripts/lib/wine-session.sh).
 # For each program in each alternation: start-up (probe.cpp start), private
 # memory after start-up and after ROUNDS rounds of Alt+Space, a typed key and
@@ -11,7 +12,9 @@
 # $KERROW_PERF_DATA.rounds) if it is set. Exits with 1 when Kerrow's private
 # memory after start-up is more than 1.02 times the floor's with the empty
 # link.dat, or more than 1.05 times with the 1,000 lines: beyond the table,
-# Kerrow is to cost no more than the floor.
+# Kerrow is to cost no more than the floor. With the census programs
+# (heap_census.cpp), it then starts each once from both folders and prints
+# the heap blocks they hold after start-up.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/lib/kerrow-x.sh"
 
@@ -21,6 +24,8 @@ PROBE=$(realpath "$3")
 XLATENCY=$(realpath "$4")
 ALTERNATIONS=$5
 ROUNDS=$6
+KERROW_CENSUS=${7:+$(realpath "$7")}
+FLOOR_CENSUS=${8:+$(realpath "$8")}
 # Both programs show the small icon of this file for the typed key.
 TARGET='C:\windows\notepad.exe'
 KEY=n
@@ -170,6 +175,30 @@ for metric in startup_us visible_us icon_us private_start_kib private_first_kib 
     visible_us | icon_us) row "the same, all rounds pooled" "$metric" "$ROUND_DATA" ;;
   esac
 done
+
+# census NAME EXE CLASS DIR [ARG...]: one start from DIR of a census program
+# and a close, on which it writes its census.
+census() {
+  local name=$1 exe=$2 class=$3 dir=$4
+  shift 4
+  rm -f "$dir/census.txt" "$dir/Kerrow.ini"
+  (cd "$dir" && wine "$PROBE" start "$(wine_path "$dir/$exe")" "$@" </dev/null \
+    >"$WORK/start.txt" 2>&1) || fail "$name did not start: $(tr -d '\r' <"$WORK/start.txt")"
+  wine "$PROBE" close "$class" </dev/null >/dev/null 2>&1 || fail "$name did not close"
+  [ -s "$dir/census.txt" ] || fail "$name wrote no census"
+  echo "$name, $([ "$dir" = "$EMPTY" ] && echo "empty link.dat" || echo "1,000 lines"):"
+  tr -d '\r' <"$dir/census.txt" | sed 's/^/    /'
+}
+if [ -n "$KERROW_CENSUS" ]; then
+  echo
+  echo "Heap blocks after start-up (heap_census.cpp):"
+  for dir in "$EMPTY" "$APP"; do
+    cp "$KERROW_CENSUS" "$dir/kerrow_census.exe"
+    cp "$FLOOR_CENSUS" "$dir/floor_census.exe"
+    census Kerrow kerrow_census.exe Kerrow_Window "$dir"
+    census floor floor_census.exe Floor_Window "$dir" "$TARGET"
+  done
+fi
 
 # The gate: the medians' ratios of private memory after start-up.
 ratio_of() {

@@ -34,7 +34,8 @@ wine_session_start
 bounds=0
 bash bench/floor_compare.sh build/$preset/kerrow.exe build/$preset/bench/floor.exe \
   build/$preset/bench/perf_probe.exe build/bench/bench/xlatency \
-  "${KERROW_PERF_ALTERNATIONS:-20}" "${KERROW_PERF_ROUNDS:-1000}" || bounds=1
+  "${KERROW_PERF_ALTERNATIONS:-20}" "${KERROW_PERF_ROUNDS:-1000}" \
+  build/$preset/bench/kerrow_census.exe build/$preset/bench/floor_census.exe || bounds=1
 wine_session_stop
 trap - EXIT
 
