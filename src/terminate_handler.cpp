@@ -16,6 +16,15 @@
 // and nothing asks for these before the C++ library, which has its own, is
 // searched. Should the library ever ask for a helper not here, its own
 // object comes in and the link fails on the names defined twice.
+//
+// The same goes for the four functions that allocate an exception object.
+// The library's own come with an emergency pool for throwing when memory is
+// short, which a static constructor takes from the heap at start-up (18,944
+// bytes on i686, 74,752 on x86_64) and which a process that only ends on a
+// throw never uses: measured under Wine, 8 KiB of private memory for nothing.
+// A throw now ends the program when it allocates its exception, as it ended
+// in the terminate handler before.
+#include <cstddef>
 #include <cstdlib>
 
 namespace {
@@ -55,4 +64,23 @@ void __throw_out_of_range_fmt(const char*, ...)
     ExitWithoutMessage();
 }
 }  // namespace std
+
+extern "C" {
+void* __cxa_allocate_exception(std::size_t) noexcept
+{
+    ExitWithoutMessage();
+}
+void __cxa_free_exception(void*) noexcept
+{
+    ExitWithoutMessage();
+}
+void* __cxa_allocate_dependent_exception() noexcept
+{
+    ExitWithoutMessage();
+}
+void __cxa_free_dependent_exception(void*) noexcept
+{
+    ExitWithoutMessage();
+}
+}
 // NOLINTEND(bugprone-reserved-identifier,cert-dcl58-cpp)

@@ -133,11 +133,19 @@ void MergeLinkLine(ShortcutTable& table, std::string_view line)
         return;
     std::string key(parsed.key);
     UpperCaseKey(key);
-    table[std::move(key)].assign(parsed.command);
+    // The command takes exactly its length: assign() into the empty value
+    // would give spare room (twice the 15 bytes a string holds in itself),
+    // and into a known key's value would keep its old, longer buffer.
+    const auto [entry, added] = table.try_emplace(std::move(key), parsed.command);
+    if (!added)
+        std::string(parsed.command).swap(entry->second);
 }
 
 void MergeLinkStream(ShortcutTable& table, std::FILE* file)
 {
+    // The reader reads in chunks of its own: a buffer of the C library would
+    // only add a heap block of its size to every load.
+    std::setvbuf(file, nullptr, _IONBF, 0);
     LinkLineReader reader(file);
     std::string_view line;
     while (reader.Next(line))

@@ -48,6 +48,10 @@ TEST(LinkFile, MergesIntoTheTableItHad)
     EXPECT_EQ(table, merged);
     EXPECT_FALSE(MergeLinkFile(table, "/tmp/kerrow-test-missing/link.dat"));
     EXPECT_EQ(table, merged) << "a missing file changed the table";
+    // A command takes no more room than a copy of it, also when it replaces a longer one.
+    MergeBytes(table, "D\t16 bytes or more\nE\t16 bytes or more\nE\tshort\n");
+    for (const auto& [key, command] : table)
+        EXPECT_EQ(command.capacity(), std::string(command).capacity()) << key;
 }
 
 // A file whose first line F ends in TAIL, placed so that each byte of TAIL in
