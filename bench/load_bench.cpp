@@ -12,13 +12,16 @@
 
 namespace {
 
+// The one scratch file of a run, removed when the run ends.
+char gPath[] = "/tmp/kerrow-bench-XXXXXX";
+bool gMade = false;
+
 std::string LinkFileOf(int lines)
 {
-    static char path[] = "/tmp/kerrow-bench-XXXXXX";
-    static bool made = false;
-    if (!made) {
+    char* path = gPath;
+    if (!gMade) {
         close(mkstemp(path));
-        made = true;
+        gMade = true;
     }
     std::FILE* file = std::fopen(path, "wb");
     for (int i = 0; i < lines; ++i)
@@ -77,4 +80,11 @@ void Resolve(benchmark::State& state)
 BENCHMARK(Floor)->Arg(100)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Load)->Arg(100)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Resolve)->Arg(1000)->Arg(1000000);
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (gMade)
+        unlink(gPath);
+}
