@@ -94,23 +94,32 @@ wine_keep_desktop() {
 kerrow_show() { xdotool key "${1:-alt+space}" && wait_for kerrow_focused; }
 
 # kerrow_first_show PID: Kerrow takes Alt+Space only once it has registered
-# it, some time after its start: gives the desktop the X focus once (keys
-# reach Wine only through it), then presses Alt+Space until the popup has
-# the focus, as long as Kerrow (process PID) runs. KERROW_X_NO_DESKTOP=1:
-# Wine runs without a desktop window (and moves the X focus itself).
+# it, some time after its start: gives the desktop the X focus (keys reach
+# Wine only through it), then presses Alt+Space until the popup has the
+# focus, as long as Kerrow (process PID) runs. The desktop is focused again
+# only while the X focus is on no Wine window: the desktop of a test before
+# may still have been closing when it was found, and a new one opened.
+# KERROW_X_NO_DESKTOP=1: Wine runs without a desktop window (and moves the X
+# focus itself).
 kerrow_first_show() {
-  if [ -z "${KERROW_X_NO_DESKTOP:-}" ]; then
-    # The first program of a new prefix can take a while to open it.
-    KERROW_X_DEADLINE=60 wait_for xdotool search --name 'Wine desktop'
-    xdotool windowfocus --sync "$(wine_desktop)"
-  fi
+  # The first program of a new prefix can take a while to open it.
+  [ -n "${KERROW_X_NO_DESKTOP:-}" ] || KERROW_X_DEADLINE=60 wait_for xdotool search --name 'Wine desktop'
   local try
   for try in $(seq "$KERROW_X_DEADLINE"); do
     ! wine_process_ended "$1" || fail "Kerrow ended at start"
+    [ -n "${KERROW_X_NO_DESKTOP:-}" ] || wine_x_focus_on_wine || xdotool windowfocus --sync "$(wine_desktop)" ||
+      true # a desktop that closed meanwhile: the next try finds the new one
     xdotool key alt+space
     ! wine_session_wait 1 kerrow_focused || return 0
   done
   fail "Alt+Space did not show Kerrow in $try tries"
+}
+
+# wine_x_focus_on_wine: the X input focus is on a window of Wine's desktop.
+wine_x_focus_on_wine() {
+  local focus
+  focus=$(xdotool getwindowfocus -f 2>/dev/null) && [ -n "$focus" ] &&
+    xdotool search --name 'Wine desktop' | grep -qx "$focus"
 }
 
 kerrow_type() {
